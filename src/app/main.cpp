@@ -1,0 +1,42 @@
+// leafturner: the reader.
+#include "app/guimessagesink.h"
+
+#include "settings/profile.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QPalette>
+#include <QScreen>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Leafturner"));
+
+    GuiMessageSink sink;
+    SetMessageSink(&sink);
+
+    QStringList args = QApplication::arguments().mid(1);
+    CoreOptions options;
+    QString error;
+    if (!ExtractCoreOptions(args, options, &error)) {
+        ShowMessage(error, MsgIcon::Error);
+        return 2;
+    }
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        options.screen.fullScreenWidth = screen->availableGeometry().width();
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    options.screen.windowColour = RGBRef(base.red(), base.green(), base.blue());
+    if (!InitCore(options, QApplication::applicationDirPath(), &error)) {
+        ShowMessage(error, MsgIcon::Error);
+        return 2;
+    }
+
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Leafturner"));
+    window.resize(1024, 700);
+    window.show();
+    const int rc = QApplication::exec();
+    SetMessageSink(nullptr);
+    return rc;
+}

@@ -1,0 +1,88 @@
+// Output and option helpers of leafturner-cli.
+#include "cli/clicommand.h"
+
+#include <cstdio>
+
+void CliWriteBytes(const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
+
+void CliWrite(const QString& text)
+{
+    CliWriteBytes(text.toUtf8());
+}
+
+void CliPrintLine(const QString& line)
+{
+    CliWrite(line);
+    std::fputc('\n', stdout);
+}
+
+int CliUsageError(const QString& message)
+{
+    std::fprintf(stderr, "leafturner-cli: %s\n", message.toUtf8().constData());
+    std::fprintf(stderr, "usage: leafturner-cli [--profile DIR] [--codepage NAME] COMMAND ...\n"
+                         "commands: info, text, settings, paginate, render, turn, chapters, reformat\n");
+    return 2;
+}
+
+int CliFail(const QString& message)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+    return 1;
+}
+
+bool TakeOption(QStringList& args, const QString& name, QString* value, QString* error)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == name) {
+            if (i + 1 >= args.size()) {
+                if (error)
+                    *error = name + QStringLiteral(" needs a value");
+                args.removeAt(i);
+                return false;
+            }
+            *value = args[i + 1];
+            args.remove(i, 2);
+            return true;
+        }
+        if (a.startsWith(name + u'=')) {
+            *value = a.mid(name.size() + 1);
+            args.removeAt(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TakeFlag(QStringList& args, const QString& name)
+{
+    return args.removeAll(name) > 0;
+}
+
+bool ParseWindowSize(const QString& text, QSize* size)
+{
+    const QStringList parts = text.toLower().split(u'x');
+    if (parts.size() != 2)
+        return false;
+    int w = 0, h = 0;
+    if (!ParseInteger(parts[0], &w) || !ParseInteger(parts[1], &h))
+        return false;
+    if (w < 1 || h < 1 || w > 100000 || h > 100000)
+        return false;
+    *size = QSize(w, h);
+    return true;
+}
+
+bool ParseInteger(const QString& text, int* value)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok, 10);
+    if (!ok)
+        return false;
+    *value = v;
+    return true;
+}

@@ -1,0 +1,36 @@
+// Shared pieces of leafturner-cli's commands: output, errors and option parsing.
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// Writes text as UTF-8 to standard output (no newline added).
+void CliWrite(const QString& text);
+void CliWriteBytes(const QByteArray& bytes);
+void CliPrintLine(const QString& line);
+
+// Usage error: "leafturner-cli: <message>" on standard error; returns 2.
+int CliUsageError(const QString& message);
+// Failure of the work: the system's message on standard error; returns 1.
+int CliFail(const QString& message);
+
+// Takes "--name VALUE" or "--name=VALUE" out of `args`. Returns false when absent; `error` is set
+// when the option is present without a value.
+bool TakeOption(QStringList& args, const QString& name, QString* value, QString* error);
+// Takes a flag "--name" out of `args`.
+bool TakeFlag(QStringList& args, const QString& name);
+// "800x600" -> QSize(800, 600); false for anything else (both parts 1..100000).
+bool ParseWindowSize(const QString& text, QSize* size);
+// A whole decimal number, optionally negative.
+bool ParseInteger(const QString& text, int* value);
+
+// The commands. Each takes the arguments after its name (common options already removed).
+int CmdInfo(QStringList args);
+int CmdText(QStringList args);
+int CmdSettings(QStringList args);
+int CmdPaginate(QStringList args);
+int CmdRender(QStringList args);
+int CmdTurn(QStringList args);
+int CmdChapters(QStringList args);
+int CmdReformat(QStringList args);

@@ -1,0 +1,49 @@
+// Conversions between UTF-16 and bytes: our own UTF-8 transcoder and the legacy "ANSI" code page.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The reader keeps all text as UTF-16. Bytes without a mark that are not UTF-8 are read in one
+// legacy code page, the "ANSI code page": CP936 (GBK) unless the locale, --codepage or
+// LEAFTURNER_CODEPAGE chooses another. Conversions never throw; bytes that cannot be decoded
+// become U+FFFD and decoding goes on with the next byte.
+namespace CodePage {
+
+// Chooses the ANSI code page by its iconv name ("CP936", "CP950", ...). False, and nothing
+// changed, when iconv does not know the name.
+bool SetAnsiCodePage(const QString& name);
+QString AnsiCodePageName();
+
+// The code page the locale implies: zh_TW/zh_HK -> CP950, ja -> CP932, ko -> CP949, else CP936.
+QString CodePageForLocale(const QString& localeName);
+
+// Chooses the code page at start-up: `override` when not empty, else LEAFTURNER_CODEPAGE, else the
+// locale's. False when the chosen name is unknown (the previous code page then stays).
+bool InitAnsiCodePage(const QString& override);
+
+// UTF-8 to UTF-16 in one pass. Invalid sequences become U+FFFD (one per maximal invalid subpart).
+// With out == nullptr only counts. `out` must hold at least Utf8MaxUnits(n) units.
+std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out);
+inline std::size_t Utf8MaxUnits(std::size_t n) { return n; }
+
+// UTF-16 to UTF-8. Lone surrogates become U+FFFD.
+std::string Utf16ToUtf8(const char16_t* text, std::size_t n);
+
+// ANSI bytes to UTF-16. `out` must hold at least AnsiMaxUnits(n) units. Returns units written.
+std::size_t AnsiToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out);
+inline std::size_t AnsiMaxUnits(std::size_t n) { return n; }
+QString AnsiToQString(const QByteArray& bytes);
+
+// UTF-16 to ANSI bytes. Characters the code page cannot hold become '?'; `exact`, when given,
+// tells whether every character was represented.
+QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact = nullptr);
+QByteArray QStringToAnsi(const QString& text, bool* exact = nullptr);
+
+// True when `byte` starts a two-byte character of the ANSI code page.
+bool IsLeadByte(std::uint8_t byte);
+
+} // namespace CodePage

@@ -1,0 +1,167 @@
+// The one settings record of the reader, its keys, defaults and the INI write-through.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <mutex>
+
+// A colour as 0x00BBGGRR, stored as a plain integer.
+using COLORREF = std::uint32_t;
+constexpr COLORREF RGBRef(int r, int g, int b)
+{
+    return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int RedOf(COLORREF c) { return static_cast<int>(c & 0xFF); }
+constexpr int GreenOf(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+// Index of every setting; the enumerators bear the INI key names.
+enum ParaIndex : int {
+    PARA_VISTA_STYLE = 0,
+    PARA_MARGIN_TOP,
+    PARA_MARGIN_LEFT,
+    PARA_TEXT_COLOR,
+    PARA_TEXT_BG_IMAGE,
+    PARA_TEXT_BG_COLOR,
+    PARA_TEXT_LINE_COLOR,
+    PARA_TEXT_SHOW_LINE,
+    PARA_COVER_IMAGE,
+    PARA_COVER_COLOR,
+    PARA_COVER_MARGIN,
+    PARA_LINE_PERCENT,
+    PARA_FONT_SIZE,
+    PARA_FONT_BOLD,
+    PARA_PAGE_MIDDLE,
+    PARA_COLOR_PAGE_EDGE,
+    PARA_TURN_PAGE,
+    PARA_SAVE_RST,
+    PARA_LAST_POS,
+    PARA_SHOW_MODE,
+    PARA_BACK_COLOR,
+    PARA_BACK_IMG,
+    PARA_SINGLE_WIDTH,
+    PARA_VIEW_MODE,
+    PARA_VERTICAL_LINE,
+    PARA_SHOW_BOOK,
+    PARA_SHOW_BOOK_NAME,
+    PARA_CHP_ENG_DIGIT,
+    PARA_CHP_CHN_DIGIT,
+    PARA_CHP_CHN_LOWER,
+    PARA_CHP_CHN_UPPER,
+    PARA_CHP_LINE_HEAD,
+    PARA_CHP_SEP_BLANK,
+    PARA_CHP_NO_DUP_CHPT,
+    PARA_GOTO_TYPE,
+    PARA_CHP_FONT_SIZE,
+    PARA_ADV_BEGIN_WITH_CHN,
+    PARA_ADV_BEGIN_WITH_ENG,
+    PARA_ADV_CHECK_LINE_LEN,
+    PARA_ADV_BEGIN_WITH_BLINK_LINE,
+    PARA_ADV_END_WITH_SPEC,
+    PARA_ADV_CHN_SPACE,
+    PARA_ADV_ENG_SPACE,
+    PARA_ADV_TAIL_SPACE,
+    PARA_ADV_ADD_CHN_SPACE,
+    PARA_ADV_ADD_BLINK_LINE,
+    PARA_TXT_FONT_NAME, // 46: first string
+    PARA_LAST_PATH,
+    PARA_LAYOUT_PARA_END,
+};
+
+constexpr int kParaIntCount = 46;
+constexpr int kParaStringCount = 3;
+constexpr int kParaCount = kParaIntCount + kParaStringCount;
+constexpr int kParaUnset = -1;
+
+// The line heights PARA_LINE_PERCENT chooses from, in percent.
+constexpr std::array<int, 11> kLineHeightTable = {100, 110, 120, 130, 140, 150, 160, 170, 180, 190, 200};
+constexpr int kLineHeightCount = static_cast<int>(kLineHeightTable.size());
+
+const char* ParaKeyName(int index);
+// The index of a key name (exact), or -1.
+int ParaIndexOf(const QString& key);
+
+// Colour and width defaults that depend on the screen.
+struct ParaScreen
+{
+    int fullScreenWidth = 1920;  // width of a full-screen window's client area
+    COLORREF windowColour = 0xFFFFFF;
+};
+
+// The three strings with their own lock.
+class CParaStrings
+{
+public:
+    CParaStrings();
+
+    QString Get(int stringIndex) const;
+    void SetRaw(int stringIndex, const QString& value);
+
+    QString m_strings[kParaStringCount];
+    QString m_section = QStringLiteral("ParaBlock");
+    const QString* m_iniPath = nullptr;
+    mutable std::mutex m_lock;
+};
+
+// The settings record: 46 integers and 3 strings, each stored under its key in section "ParaBlock".
+class CParaBlock
+{
+public:
+    explicit CParaBlock(const ParaScreen& screen = {});
+    CParaBlock(const CParaBlock&) = delete;
+    CParaBlock& operator=(const CParaBlock&) = delete;
+
+    // Back to the constructed state for `screen` (the INI path is kept).
+    void ResetToDefaults(const ParaScreen& screen);
+
+    int GetInt(int index) const;
+    QString GetString(int index) const;
+    // Store if different; when changed and `write`, write the key. Returns whether it changed.
+    bool SetInt(int index, int value, bool write);
+    bool SetString(int index, const QString& text, bool write);
+
+    // Copies every value; returns true when all integers were already equal.
+    bool CopyFrom(const CParaBlock& other);
+    bool IsSameAs(const CParaBlock& other) const;
+    // Writes every value of this record that differs from `other` to the INI file.
+    void WriteChangesSince(const CParaBlock& other) const;
+
+    void SetIniPath(const QString& path);
+    QString IniPath() const;
+
+    // Writes one value as it now stands to the INI file.
+    bool WriteKey(int index) const;
+
+private:
+    friend void ParaSyncInt(int& value, int index, int lo, int hi);
+    friend bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen);
+
+    CParaStrings m_strings;
+    int m_ints[kParaIntCount];
+    QString m_section = QStringLiteral("ParaBlock");
+    QString m_iniPath;
+    mutable std::mutex m_lock;
+};
+
+// The process-wide record.
+extern CParaBlock theParaBlock;
+
+int ParaGetInt(int index);
+void ParaSetInt(int value, int index);
+QString ParaGetString(int index);
+void ParaSetString(int index, const QString& text);
+// Unset (-1): stores `value` in memory only and leaves it. Otherwise `value` receives the stored value,
+// clamped into lo..hi unless lo == hi.
+void ParaSyncInt(int& value, int index, int lo, int hi);
+
+// Resets theParaBlock to the defaults for `screen`, points it at `iniPath` and reads every key,
+// applying the load clamps. False when the file exists but could not be read (defaults then stand).
+bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen);
+
+// Makes an INI-style file UTF-16LE with FF FE: a missing or empty file gets the mark and "[section]"
+// (or an empty line when `section` is empty); a file in another encoding is converted once.
+void EnsureUnicodeIniFile(const QString& path, const QString& section);
+
+// A value as text: integers in decimal, strings as stored.
+QString ParaValueText(int index);
