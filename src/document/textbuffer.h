@@ -1,0 +1,83 @@
+// The text of the open book: UTF-16, one CR at every line end, with its encoding and page table.
+#pragma once
+
+#include "document/pagetable.h"
+#include "document/sourceencoding.h"
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class QPainter;
+class TextBuffer;
+
+// Pagination and page drawing live in the layout library, which installs itself here; without an
+// engine a buffer paginates to 0 pages and draws nothing.
+class PageEngine
+{
+public:
+    virtual ~PageEngine() = default;
+    virtual int Paginate(TextBuffer& buffer, QSize pageSize) = 0;
+    virtual int DrawPage(const TextBuffer& buffer, int page, QPainter& painter, const QRect& rect,
+                         int numberPlace) = 0;
+};
+void SetPageEngine(PageEngine* engine);
+PageEngine* CurrentPageEngine();
+
+// Largest text the reader holds: offsets are signed 32-bit.
+constexpr std::int64_t kMaxTextUnits = 2147483646; // 2^31 - 2
+
+class TextBuffer
+{
+public:
+    TextBuffer();
+    virtual ~TextBuffer();
+    TextBuffer(const TextBuffer&) = delete;
+    TextBuffer& operator=(const TextBuffer&) = delete;
+
+    // Reads and decodes the file; messages go to the message sink.
+    virtual bool Load(const QString& path);
+    // Writes the text in the encoding it was read in (CR as CR LF), replacing the file atomically.
+    virtual bool Save(const QString& path);
+    // Copies text from code unit byteOffset/2, at most byteCount/2 units; returns bytes copied.
+    virtual std::size_t Read(void* destination, std::size_t byteOffset, std::size_t byteCount) const;
+    virtual void GetText(const char16_t** text, std::int32_t* length) const;
+    // Frees the text and returns room for `count` units (null on failure); the encoding is kept.
+    virtual char16_t* Allocate(std::size_t count);
+    virtual void SetLength(std::size_t count);
+    virtual int Paginate(QSize pageSize);
+    virtual int PageCount() const;
+    // numberPlace: 0 none, 1 left-aligned, 2 right-aligned, 3 centred. Returns units drawn.
+    virtual int DrawPage(int page, QPainter& painter, const QRect& rect, int numberPlace) const;
+    virtual std::int32_t PageStart(int page) const;
+    virtual int PageOf(std::int32_t offset) const;
+    virtual std::int32_t Length() const;
+
+    // Decodes bytes held in memory as if they were a file's contents (the reformat result).
+    bool LoadFromBytes(const std::uint8_t* data, std::size_t size);
+
+    const char16_t* Text() const { return m_text.get(); }
+    bool HasText() const { return m_text != nullptr && m_length > 0; }
+    SourceEncoding Encoding() const { return m_encoding; }
+    void SetEncoding(SourceEncoding encoding) { m_encoding = encoding; }
+    PageTable& Pages() { return m_pages; }
+    const PageTable& Pages() const { return m_pages; }
+
+private:
+    struct FreeDeleter
+    {
+        void operator()(char16_t* p) const;
+    };
+    void Empty();
+
+    PageTable m_pages;
+    std::unique_ptr<char16_t[], FreeDeleter> m_text;
+    std::int32_t m_length = 0;
+    SourceEncoding m_encoding = SourceEncoding::Ansi;
+};
+
+// A buffer for a ".txt" path (extension compared without case), loaded; none for another extension
+// or a failed load.
+std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path);
