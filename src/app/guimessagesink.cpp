@@ -54,8 +54,8 @@ MsgAnswer ShowBox(const QString& text, MsgButtons buttons, MsgIcon icon)
     default:
         break;
     }
-    return buttons == MsgButtons::YesNo ? MsgAnswer::No : (buttons == MsgButtons::Ok ? MsgAnswer::Ok
-                                                                                     : MsgAnswer::Cancel);
+    return buttons == MsgButtons::YesNo ? MsgAnswer::No
+                                        : (buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
 }
 
 } // namespace

@@ -14,13 +14,12 @@ struct Command
 {
     const char* name;
     int (*run)(QStringList);
-    bool needsFonts;  // measuring and drawing text needs a (headless) GUI application
+    bool needsFonts; // measuring and drawing text needs a (headless) GUI application
 };
 
 constexpr Command kCommands[] = {
-    {"info", CmdInfo, false},         {"text", CmdText, false},
-    {"settings", CmdSettings, false}, {"paginate", CmdPaginate, true},
-    {"render", CmdRender, true},      {"turn", CmdTurn, true},
+    {"info", CmdInfo, false},         {"text", CmdText, false},         {"settings", CmdSettings, false},
+    {"paginate", CmdPaginate, true},  {"render", CmdRender, true},      {"turn", CmdTurn, true},
     {"chapters", CmdChapters, false}, {"reformat", CmdReformat, false},
 };
 

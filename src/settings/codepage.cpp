@@ -83,7 +83,8 @@ iconv_t Open(Converter& c, bool toUnicode)
     if (c.generation != generation || c.cd == reinterpret_cast<iconv_t>(-1)) {
         if (c.cd != reinterpret_cast<iconv_t>(-1))
             iconv_close(c.cd);
-        c.cd = toUnicode ? iconv_open("UTF-16LE", name.constData()) : iconv_open(name.constData(), "UTF-16LE");
+        c.cd =
+            toUnicode ? iconv_open("UTF-16LE", name.constData()) : iconv_open(name.constData(), "UTF-16LE");
         c.generation = generation;
     }
     if (c.cd != reinterpret_cast<iconv_t>(-1))
@@ -103,7 +104,10 @@ Converter& Encoder()
     return c;
 }
 
-inline bool IsCont(std::uint8_t b) { return (b & 0xC0) == 0x80; }
+inline bool IsCont(std::uint8_t b)
+{
+    return (b & 0xC0) == 0x80;
+}
 
 } // namespace
 
@@ -318,9 +322,9 @@ std::size_t AnsiToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
 QString AnsiToQString(const QByteArray& bytes)
 {
     QString s(bytes.size(), Qt::Uninitialized);
-    const std::size_t w = AnsiToUtf16(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                      static_cast<std::size_t>(bytes.size()),
-                                      reinterpret_cast<char16_t*>(s.data()));
+    const std::size_t w =
+        AnsiToUtf16(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                    static_cast<std::size_t>(bytes.size()), reinterpret_cast<char16_t*>(s.data()));
     s.truncate(static_cast<qsizetype>(w));
     return s;
 }
@@ -384,8 +388,8 @@ QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact)
 
 QByteArray QStringToAnsi(const QString& text, bool* exact)
 {
-    return Utf16ToAnsi(reinterpret_cast<const char16_t*>(text.constData()), static_cast<std::size_t>(text.size()),
-                       exact);
+    return Utf16ToAnsi(reinterpret_cast<const char16_t*>(text.constData()),
+                       static_cast<std::size_t>(text.size()), exact);
 }
 
 bool IsLeadByte(std::uint8_t byte)

@@ -28,14 +28,20 @@ bool InitAnsiCodePage(const QString& override);
 // UTF-8 to UTF-16 in one pass. Invalid sequences become U+FFFD (one per maximal invalid subpart).
 // With out == nullptr only counts. `out` must hold at least Utf8MaxUnits(n) units.
 std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out);
-inline std::size_t Utf8MaxUnits(std::size_t n) { return n; }
+inline std::size_t Utf8MaxUnits(std::size_t n)
+{
+    return n;
+}
 
 // UTF-16 to UTF-8. Lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(const char16_t* text, std::size_t n);
 
 // ANSI bytes to UTF-16. `out` must hold at least AnsiMaxUnits(n) units. Returns units written.
 std::size_t AnsiToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out);
-inline std::size_t AnsiMaxUnits(std::size_t n) { return n; }
+inline std::size_t AnsiMaxUnits(std::size_t n)
+{
+    return n;
+}
 QString AnsiToQString(const QByteArray& bytes);
 
 // UTF-16 to ANSI bytes. Characters the code page cannot hold become '?'; `exact`, when given,

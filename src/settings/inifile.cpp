@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <climits>
@@ -62,9 +61,36 @@ std::optional<QStringView> HeaderName(const QString& line)
 
 bool IsValidUtf8(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        int len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (b < 0x80)
+            len = 1;
+        else if (b >= 0xC2 && b <= 0xDF)
+            len = 2;
+        else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3;
+            lo = b == 0xE0 ? 0xA0 : 0x80;
+            hi = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            lo = b == 0xF0 ? 0x90 : 0x80;
+            hi = b == 0xF4 ? 0x8F : 0xBF;
+        } else
+            return false;
+        if (i + len > n)
+            return false;
+        for (int k = 1; k < len; ++k) {
+            const unsigned char c = p[i + k];
+            if (k == 1 ? (c < lo || c > hi) : (c & 0xC0) != 0x80)
+                return false;
+        }
+        i += len;
+    }
+    return true;
 }
 
 } // namespace
@@ -353,8 +379,7 @@ QByteArray IniFile::ReadBinary(const QString& section, const QString& key) const
     return QByteArray::fromHex(v->toLatin1());
 }
 
-template <typename Change>
-bool IniFile::Modify(Change change)
+template <typename Change> bool IniFile::Modify(Change change)
 {
     // Serialise writers of this file across processes; a stale lock of a dead process is taken over.
     QLockFile lock(m_path + QStringLiteral(".lock"));
@@ -465,7 +490,8 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
     QByteArray tempBytes;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        const QString name = QStringLiteral(".lt-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+        const QString name =
+            QStringLiteral(".lt-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
         tempBytes = QFile::encodeName(folder + u'/' + name);
         fd = ::open(tempBytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)

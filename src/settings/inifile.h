@@ -33,8 +33,8 @@ public:
     const QStringList& Lines() const { return m_lines; }
 
 private:
-    int FindSection(const QString& section) const;   // index of the header line, -1 if none
-    int SectionEnd(int header) const;                // index of the next header or Lines().size()
+    int FindSection(const QString& section) const; // index of the header line, -1 if none
+    int SectionEnd(int header) const;              // index of the next header or Lines().size()
     int FindKey(int header, const QString& key) const;
 
     QStringList m_lines;
@@ -73,8 +73,7 @@ public:
     static int ParseInt(const QString& text);
 
 private:
-    template <typename Change>
-    bool Modify(Change change);
+    template <typename Change> bool Modify(Change change);
 
     QString m_path;
 };

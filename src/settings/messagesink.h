@@ -6,9 +6,27 @@
 #include <deque>
 #include <mutex>
 
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MsgIcon { Information, Warning, Question, Error };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+enum class MsgButtons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class MsgIcon
+{
+    Information,
+    Warning,
+    Question,
+    Error
+};
+enum class MsgAnswer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 // Logic libraries never show windows; they report through the installed sink. The GUI installs a
 // sink that shows a message box, the CLI one that writes to standard error, tests one that records.

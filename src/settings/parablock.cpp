@@ -13,54 +13,30 @@ CParaBlock theParaBlock;
 namespace {
 
 constexpr const char* kKeys[kParaCount] = {
-    "PARA_VISTA_STYLE",
-    "PARA_MARGIN_TOP",
-    "PARA_MARGIN_LEFT",
-    "PARA_TEXT_COLOR",
-    "PARA_TEXT_BG_IMAGE",
-    "PARA_TEXT_BG_COLOR",
-    "PARA_TEXT_LINE_COLOR",
-    "PARA_TEXT_SHOW_LINE",
-    "PARA_COVER_IMAGE",
-    "PARA_COVER_COLOR",
-    "PARA_COVER_MARGIN",
-    "PARA_LINE_PERCENT",
-    "PARA_FONT_SIZE",
-    "PARA_FONT_BOLD",
-    "PARA_PAGE_MIDDLE",
-    "PARA_COLOR_PAGE_EDGE",
-    "PARA_TURN_PAGE",
-    "PARA_SAVE_RST",
-    "PARA_LAST_POS",
-    "PARA_SHOW_MODE",
-    "PARA_BACK_COLOR",
-    "PARA_BACK_IMG",
-    "PARA_SINGLE_WIDTH",
-    "PARA_VIEW_MODE",
-    "PARA_VERTICAL_LINE",
-    "PARA_SHOW_BOOK",
-    "PARA_SHOW_BOOK_NAME",
-    "PARA_CHP_ENG_DIGIT",
-    "PARA_CHP_CHN_DIGIT",
-    "PARA_CHP_CHN_LOWER",
-    "PARA_CHP_CHN_UPPER",
-    "PARA_CHP_LINE_HEAD",
-    "PARA_CHP_SEP_BLANK",
-    "PARA_CHP_NO_DUP_CHPT",
-    "PARA_GOTO_TYPE",
-    "PARA_CHP_FONT_SIZE",
-    "PARA_ADV_BEGIN_WITH_CHN",
-    "PARA_ADV_BEGIN_WITH_ENG",
-    "PARA_ADV_CHECK_LINE_LEN",
-    "PARA_ADV_BEGIN_WITH_BLINK_LINE",
-    "PARA_ADV_END_WITH_SPEC",
-    "PARA_ADV_CHN_SPACE",
-    "PARA_ADV_ENG_SPACE",
-    "PARA_ADV_TAIL_SPACE",
-    "PARA_ADV_ADD_CHN_SPACE",
-    "PARA_ADV_ADD_BLINK_LINE",
-    "PARA_TXT_FONT_NAME",
-    "PARA_LAST_PATH",
+    "PARA_VISTA_STYLE",        "PARA_MARGIN_TOP",
+    "PARA_MARGIN_LEFT",        "PARA_TEXT_COLOR",
+    "PARA_TEXT_BG_IMAGE",      "PARA_TEXT_BG_COLOR",
+    "PARA_TEXT_LINE_COLOR",    "PARA_TEXT_SHOW_LINE",
+    "PARA_COVER_IMAGE",        "PARA_COVER_COLOR",
+    "PARA_COVER_MARGIN",       "PARA_LINE_PERCENT",
+    "PARA_FONT_SIZE",          "PARA_FONT_BOLD",
+    "PARA_PAGE_MIDDLE",        "PARA_COLOR_PAGE_EDGE",
+    "PARA_TURN_PAGE",          "PARA_SAVE_RST",
+    "PARA_LAST_POS",           "PARA_SHOW_MODE",
+    "PARA_BACK_COLOR",         "PARA_BACK_IMG",
+    "PARA_SINGLE_WIDTH",       "PARA_VIEW_MODE",
+    "PARA_VERTICAL_LINE",      "PARA_SHOW_BOOK",
+    "PARA_SHOW_BOOK_NAME",     "PARA_CHP_ENG_DIGIT",
+    "PARA_CHP_CHN_DIGIT",      "PARA_CHP_CHN_LOWER",
+    "PARA_CHP_CHN_UPPER",      "PARA_CHP_LINE_HEAD",
+    "PARA_CHP_SEP_BLANK",      "PARA_CHP_NO_DUP_CHPT",
+    "PARA_GOTO_TYPE",          "PARA_CHP_FONT_SIZE",
+    "PARA_ADV_BEGIN_WITH_CHN", "PARA_ADV_BEGIN_WITH_ENG",
+    "PARA_ADV_CHECK_LINE_LEN", "PARA_ADV_BEGIN_WITH_BLINK_LINE",
+    "PARA_ADV_END_WITH_SPEC",  "PARA_ADV_CHN_SPACE",
+    "PARA_ADV_ENG_SPACE",      "PARA_ADV_TAIL_SPACE",
+    "PARA_ADV_ADD_CHN_SPACE",  "PARA_ADV_ADD_BLINK_LINE",
+    "PARA_TXT_FONT_NAME",      "PARA_LAST_PATH",
     "PARA_LAYOUT_PARA_END",
 };
 
@@ -90,8 +66,8 @@ int ParseStoredInt(const QString& text)
     if (ansi.size() > 19)
         t = QString::fromLatin1(ansi.left(19));
     qsizetype i = 0;
-    while (i < t.size() && (t[i] == u' ' || t[i] == u'\t' || t[i] == u'\n' || t[i] == u'\r' || t[i] == u'\v' ||
-                            t[i] == u'\f'))
+    while (i < t.size() && (t[i] == u' ' || t[i] == u'\t' || t[i] == u'\n' || t[i] == u'\r' ||
+                            t[i] == u'\v' || t[i] == u'\f'))
         ++i;
     bool negative = false;
     if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) {
@@ -372,7 +348,8 @@ bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen)
 void EnsureUnicodeIniFile(const QString& path, const QString& section)
 {
     QByteArray fresh("\xFF\xFE", 2);
-    const QString head = section.isEmpty() ? QStringLiteral("\r\n") : u'[' + section + QStringLiteral("]\r\n");
+    const QString head =
+        section.isEmpty() ? QStringLiteral("\r\n") : u'[' + section + QStringLiteral("]\r\n");
     fresh.append(reinterpret_cast<const char*>(head.utf16()), head.size() * 2);
 
     QFileInfo info(path);

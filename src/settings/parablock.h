@@ -12,12 +12,22 @@ constexpr COLORREF RGBRef(int r, int g, int b)
 {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int RedOf(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GreenOf(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int BlueOf(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int RedOf(COLORREF c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GreenOf(COLORREF c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(COLORREF c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // Index of every setting; the enumerators bear the INI key names.
-enum ParaIndex : int {
+enum ParaIndex : int
+{
     PARA_VISTA_STYLE = 0,
     PARA_MARGIN_TOP,
     PARA_MARGIN_LEFT,
@@ -85,7 +95,7 @@ int ParaIndexOf(const QString& key);
 // Colour and width defaults that depend on the screen.
 struct ParaScreen
 {
-    int fullScreenWidth = 1920;  // width of a full-screen window's client area
+    int fullScreenWidth = 1920; // width of a full-screen window's client area
     COLORREF windowColour = 0xFFFFFF;
 };
 

@@ -109,8 +109,9 @@ bool InitCore(const CoreOptions& options, const QString& executableDir, QString*
 {
     if (!CodePage::InitAnsiCodePage(options.codepage)) {
         if (error)
-            *error = QStringLiteral("unknown code page: ") +
-                     (options.codepage.isEmpty() ? qEnvironmentVariable("LEAFTURNER_CODEPAGE") : options.codepage);
+            *error =
+                QStringLiteral("unknown code page: ") +
+                (options.codepage.isEmpty() ? qEnvironmentVariable("LEAFTURNER_CODEPAGE") : options.codepage);
         return false;
     }
     const QString dir = ResolveProfileDir(options.profile, executableDir);

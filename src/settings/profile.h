@@ -16,16 +16,16 @@ QString ProfileDir();
 // ProfileDir()/Leafturner<extension>, e.g. ProfileFile(".ini").
 QString ProfileFile(const QString& extension);
 
-QString SettingsFilePath();   // .ini
-QString BookmarkFilePath();   // .bmk
-QString BookshelfFilePath();  // .blb
-QString ConditionFilePath();  // .chp
+QString SettingsFilePath();  // .ini
+QString BookmarkFilePath();  // .bmk
+QString BookshelfFilePath(); // .blb
+QString ConditionFilePath(); // .chp
 
 // Options shared by the reader and leafturner-cli.
 struct CoreOptions
 {
-    QString profile;   // --profile DIR
-    QString codepage;  // --codepage NAME
+    QString profile;  // --profile DIR
+    QString codepage; // --codepage NAME
     ParaScreen screen;
 };
 

@@ -1,0 +1,78 @@
+// The code-page layer: UTF-8 decoding, GBK round trips and lead bytes.
+#include "settings/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::u16string Utf8(const std::string& bytes)
+{
+    std::u16string out(bytes.size(), u'\0');
+    out.resize(
+        CodePage::Utf8ToUtf16(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), out.data()));
+    return out;
+}
+
+class CodePageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(CodePage::SetAnsiCodePage(QStringLiteral("CP936"))); }
+};
+
+TEST_F(CodePageTest, Utf8DecodesAndMarksBrokenSequences)
+{
+    EXPECT_EQ(Utf8("abc"), u"abc");
+    EXPECT_EQ(Utf8("\xE4\xB8\xAD\xE6\x96\x87"), u"中文");
+    EXPECT_EQ(Utf8("\xF0\x9F\x98\x80"), u"\U0001F600");
+    // A lone lead byte, a stray continuation byte, an overlong form and an encoded surrogate.
+    EXPECT_EQ(Utf8("a\xC3"), u"a\uFFFD");
+    EXPECT_EQ(Utf8("\x80x"), u"\uFFFDx");
+    EXPECT_EQ(Utf8("\xC0\xAF"), u"\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
+    // The ASCII fast path hands over to the slow path mid-chunk.
+    EXPECT_EQ(Utf8("abcdefg\xE4\xB8\xADhijklmnop"), u"abcdefg中hijklmnop");
+    EXPECT_EQ(CodePage::Utf8ToUtf16(reinterpret_cast<const std::uint8_t*>("\xE4\xB8\xAD"), 3, nullptr), 1u);
+}
+
+TEST_F(CodePageTest, AnsiRoundTripAndUnrepresentableCharacters)
+{
+    const QString text = QStringLiteral("第一章　风起，abc");
+    bool exact = false;
+    const QByteArray gbk = CodePage::QStringToAnsi(text, &exact);
+    EXPECT_TRUE(exact);
+    EXPECT_EQ(gbk.left(2), QByteArray("\xB5\xDA"));
+    EXPECT_EQ(CodePage::AnsiToQString(gbk), text);
+
+    const QByteArray lossy = CodePage::QStringToAnsi(QStringLiteral("a\U0001F600b"), &exact);
+    EXPECT_FALSE(exact);
+    EXPECT_EQ(lossy, QByteArray("a?b"));
+
+    // An undecodable byte becomes U+FFFD and decoding goes on.
+    EXPECT_EQ(CodePage::AnsiToQString(QByteArray("a\xFF"
+                                                 "b")),
+              QStringLiteral("a\uFFFDb"));
+}
+
+TEST_F(CodePageTest, LeadBytesFollowTheCodePage)
+{
+    EXPECT_TRUE(CodePage::IsLeadByte(0x81));
+    EXPECT_TRUE(CodePage::IsLeadByte(0xB5));
+    EXPECT_FALSE(CodePage::IsLeadByte('a'));
+    EXPECT_FALSE(CodePage::IsLeadByte(0x80));
+    ASSERT_TRUE(CodePage::SetAnsiCodePage(QStringLiteral("CP932")));
+    EXPECT_TRUE(CodePage::IsLeadByte(0x81));
+    EXPECT_FALSE(CodePage::IsLeadByte(0xB5)); // half-width katakana is a single byte
+    EXPECT_FALSE(CodePage::SetAnsiCodePage(QStringLiteral("NO-SUCH-CODEPAGE")));
+    EXPECT_EQ(CodePage::AnsiCodePageName(), QStringLiteral("CP932"));
+}
+
+TEST(CodePageLocale, LocalePicksTheCodePage)
+{
+    EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("zh_TW.UTF-8")), QStringLiteral("CP950"));
+    EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("zh_HK")), QStringLiteral("CP950"));
+    EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("ja_JP.UTF-8")), QStringLiteral("CP932"));
+    EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("ko_KR")), QStringLiteral("CP949"));
+    EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("C.UTF-8")), QStringLiteral("CP936"));
+}
+
+} // namespace
