@@ -1,7 +1,115 @@
-// leafturner-cli reformat (not built yet).
+// leafturner-cli reformat: the simple or complex reformat of a book, saved as the reader saves it.
 #include "cli/clicommand.h"
 
-int CmdReformat(QStringList)
+#include "document/textbuffer.h"
+#include "reformat/complexreformat.h"
+#include "reformat/reformatoptions.h"
+#include "reformat/reformatoutput.h"
+#include "reformat/simplereformat.h"
+#include "settings/inifile.h"
+#include "settings/messagesink.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+
+// Passes messages on and remembers whether loading already told the user why it failed.
+class CountingSink : public MessageSink
 {
-    return CliFail(QStringLiteral("reformat: not available in this build"));
+public:
+    explicit CountingSink(MessageSink& next) : m_next(next) {}
+    MsgAnswer Show(const QString& text, MsgButtons buttons, MsgIcon icon) override
+    {
+        ++m_count;
+        return m_next.Show(text, buttons, icon);
+    }
+    int Count() const { return m_count; }
+
+private:
+    MessageSink& m_next;
+    int m_count = 0;
+};
+
+// "--name 0|1"; absent leaves `flag` as it is. False (with `error`) for any other value.
+bool TakeSwitch(QStringList& args, const QString& name, bool* flag, QString* error)
+{
+    QString value;
+    error->clear();
+    if (!TakeOption(args, name, &value, error))
+        return error->isEmpty();
+    if (value != QLatin1String("0") && value != QLatin1String("1")) {
+        *error = name + QStringLiteral(" takes 0 or 1");
+        return false;
+    }
+    *flag = value == QLatin1String("1");
+    return true;
+}
+
+} // namespace
+
+int CmdReformat(QStringList args)
+{
+    const bool simple = TakeFlag(args, QStringLiteral("--simple"));
+    const bool complex = TakeFlag(args, QStringLiteral("--complex"));
+    QString error;
+    QString outPath;
+    if (!TakeOption(args, QStringLiteral("--out"), &outPath, &error))
+        return CliUsageError(error.isEmpty() ? QStringLiteral("reformat needs --out FILE") : error);
+    if (simple == complex)
+        return CliUsageError(QStringLiteral("reformat needs one of --simple and --complex"));
+
+    SimpleOptions simpleOptions;
+    const QStringList simpleFlags = {QStringLiteral("--no-blank-lines"), QStringLiteral("--trim"),
+                                     QStringLiteral("--indent")};
+    bool* targets[] = {&simpleOptions.deleteBlankLines, &simpleOptions.trimBlanks, &simpleOptions.indent};
+    for (int i = 0; i < simpleFlags.size(); ++i) {
+        const qsizetype before = args.size();
+        if (!TakeSwitch(args, simpleFlags[i], targets[i], &error))
+            return CliUsageError(error);
+        if (complex && args.size() != before)
+            return CliUsageError(simpleFlags[i] + QStringLiteral(" belongs to --simple"));
+    }
+    if (args.size() != 1 || args[0].startsWith(QLatin1String("--")))
+        return CliUsageError(QStringLiteral("usage: reformat BOOK (--simple [--no-blank-lines 0|1] "
+                                            "[--trim 0|1] [--indent 0|1] | --complex) --out FILE"));
+
+    std::unique_ptr<TextBuffer> book;
+    {
+        CountingSink counting(CurrentMessageSink());
+        ScopedMessageSink scoped(&counting);
+        book = CreateTextBuffer(args[0]);
+        if (!book) {
+            if (counting.Count() == 0)
+                return CliFail(QStringLiteral("文件打开失败。"));
+            return 1;
+        }
+    }
+
+    const char16_t* text = nullptr;
+    std::int32_t length = 0;
+    book->GetText(&text, &length);
+    const ComplexOptions complexOptions = complex ? ReadComplexOptions() : ComplexOptions{};
+    auto run = [&](char16_t* out) {
+        return complex ? ComplexReformat(text, length, out, complexOptions)
+                       : SimpleReformat(text, length, out, simpleOptions);
+    };
+
+    const std::int64_t units = run(nullptr);
+    if (units < 1)
+        return CliFail(QStringLiteral("reformat: nothing to be done, the book has no text to rearrange; ") +
+                       outPath + QStringLiteral(" was not written"));
+    if (units > kMaxTextUnits)
+        return CliFail(QStringLiteral("内存不足。"));
+    std::unique_ptr<char16_t[]> result(new (std::nothrow) char16_t[static_cast<std::size_t>(units)]);
+    if (!result)
+        return CliFail(QStringLiteral("内存不足。"));
+    run(result.get());
+
+    const QByteArray bytes = Utf16LeWithMark(result.get(), units, LineEnds::CrLf);
+    if (bytes.isEmpty())
+        return CliFail(QStringLiteral("内存不足。"));
+    if (!WriteFileAtomically(outPath, bytes))
+        return CliFail(QStringLiteral("文件保存失败。"));
+    return 0;
 }
