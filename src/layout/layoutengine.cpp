@@ -1,0 +1,35 @@
+// LayoutEngine: TextBuffer's pagination through the shared line cutter.
+#include "layout/layoutengine.h"
+
+#include "layout/linecutter.h"
+#include "layout/textmetrics.h"
+#include "settings/parablock.h"
+
+PageGrid PageGridFor(QSize pageSize, int pitch, bool vertical)
+{
+    PageGrid grid;
+    if (pitch <= 0)
+        return grid;
+    grid.lines = (vertical ? pageSize.width() : pageSize.height()) / pitch;
+    grid.lineLength = vertical ? pageSize.height() : pageSize.width();
+    return grid;
+}
+
+int LayoutEngine::Paginate(TextBuffer& buffer, QSize pageSize)
+{
+    const TextMetrics& metrics = TheTextMetrics();
+    const PageGrid grid = PageGridFor(pageSize, metrics.LinePitch(), ParaGetInt(PARA_VERTICAL_LINE) != 0);
+    return PaginateText(buffer.Text(), buffer.Length(), grid.lines, grid.lineLength, metrics.Advances(),
+                        buffer.Pages());
+}
+
+int LayoutEngine::DrawPage(const TextBuffer&, int, QPainter&, const QRect&, int)
+{
+    return 0;
+}
+
+void InstallLayoutEngine()
+{
+    static LayoutEngine engine;
+    SetPageEngine(&engine);
+}
