@@ -1,0 +1,68 @@
+// Building chapter patterns from conditions and settings.
+#include "chapters/chapterpattern.h"
+
+#include "chapters/chaptercondition.h"
+
+namespace {
+const QString kEngDigits = QStringLiteral("0123456789");
+const QString kChnDigits = QStringLiteral("０１２３４５６７８９");
+const QString kChnLower = QStringLiteral("一二三四五六七八九十百千");
+const QString kChnUpper = QStringLiteral("壹贰叁肆伍陆柒捌玖拾佰仟");
+const QString kChnZeroTwo = QStringLiteral("零两〇○");
+constexpr char16_t kSeparators[] = u"\r \t\u3000】）＞>)]";
+
+QString NumeralText(const ChapterSearchOptions& o, bool escaped)
+{
+    QString s;
+    if (o.engDigit)
+        s += kEngDigits + (escaped ? QStringLiteral("\\-") : QStringLiteral("-"));
+    if (o.chnDigit)
+        s += kChnDigits;
+    if (o.chnLower)
+        s += kChnLower;
+    if (o.chnUpper)
+        s += kChnUpper;
+    if (o.chnLower || o.chnUpper)
+        s += kChnZeroTwo;
+    return s;
+}
+} // namespace
+
+QString BuildNumeralClass(const ChapterSearchOptions& options)
+{
+    return NumeralText(options, true);
+}
+
+QString NumeralCharacters(const ChapterSearchOptions& options)
+{
+    return NumeralText(options, false);
+}
+
+QString BuildLineHeadPrefix(int lineHead)
+{
+    if (lineHead != 0)
+        return QStringLiteral("^[ \\t\u3000]*?[^\\r]{0,%1}").arg(lineHead);
+    return QStringLiteral("^[ \\t\u3000]*?");
+}
+
+QStringView SeparatorCharacters()
+{
+    return QStringView(kSeparators, static_cast<qsizetype>(std::size(kSeparators) - 1));
+}
+
+QString BuildChapterPattern(QStringView keyword, const QString& numeralClass, const QString& lineHeadPrefix,
+                            bool separatorSuffix)
+{
+    QString pattern = lineHeadPrefix;
+    const qsizetype p = keyword.indexOf(QChar(kNumeralPlaceholder));
+    if (p >= 0) {
+        pattern += keyword.left(p);
+        pattern += u'[' + numeralClass + QStringLiteral("]+?");
+        pattern += keyword.mid(p + 1);
+    } else {
+        pattern += keyword;
+    }
+    if (separatorSuffix)
+        pattern += QStringLiteral("[\\r \\t\u3000】）＞>\\)\\]]+?");
+    return pattern;
+}

@@ -1,0 +1,45 @@
+// The chapter condition file.
+#include "chapters/conditionfile.h"
+
+#include "document/mappedtextfile.h"
+#include "settings/inifile.h"
+
+#include <QtEndian>
+
+void LoadConditionFile(const QString& path, ChapterConditionList& list)
+{
+    list.Clear();
+    MappedTextFile file;
+    const std::uint8_t* data = nullptr;
+    std::uint32_t size = 0;
+    if (!file.Open(path, true, true, &data, &size)) {
+        list.FillDefaults();
+        return;
+    }
+    // A file of just a mark is too short for detection, yet it is a saved empty list, not two
+    // bytes of legacy text.
+    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE)
+        file.SetEncoding(1);
+    else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF)
+        file.SetEncoding(2);
+    QString line;
+    while (file.ReadLine(line))
+        list.Add(line);
+}
+
+QByteArray ConditionFileBytes(const ChapterConditionList& list)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QString& condition : list.Items()) {
+        const QString line = condition + QStringLiteral("\r\n");
+        const qsizetype at = bytes.size();
+        bytes.resize(at + line.size() * 2);
+        qToLittleEndian<quint16>(line.utf16(), line.size(), bytes.data() + at);
+    }
+    return bytes;
+}
+
+bool SaveConditionFile(const QString& path, const ChapterConditionList& list)
+{
+    return WriteFileAtomically(path, ConditionFileBytes(list));
+}

@@ -1,0 +1,50 @@
+// A small owner of one regular expression, run over UTF-16 text with CR line ends.
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QRegularExpression;
+
+struct RegexMatch
+{
+    std::int32_t start; // UTF-16 code units
+    std::int32_t length;
+    bool operator==(const RegexMatch&) const = default;
+};
+
+// "^" and "$" treat CR (and only CR) as the line end. Every attempt at one start position is
+// bounded, so a pattern with catastrophic backtracking fails instead of hanging the search.
+class RegexMatcher
+{
+public:
+    // Steps one attempt at one start position may take before the run counts as failed.
+    static constexpr int kMatchLimit = 100000;
+
+    RegexMatcher();
+    ~RegexMatcher();
+    RegexMatcher(const RegexMatcher&) = delete;
+    RegexMatcher& operator=(const RegexMatcher&) = delete;
+
+    // Always succeeds here; the other operations do nothing useful before it.
+    bool Create();
+    bool IsCreated() const { return m_regex != nullptr; }
+
+    void SetGlobal(bool global) { m_global = global; }
+    void SetIgnoreCase(bool ignoreCase);
+    void SetMultiline(bool multiline);
+    void SetPattern(const QString& pattern);
+
+    // Every match over the first `length` units of `text`, left to right (only the first one
+    // unless global). False, with no matches, when the pattern is invalid, the engine fails at
+    // any point (step limit, invalid UTF-16 in the subject) or `cancel` becomes true.
+    bool FindAll(const char16_t* text, std::int32_t length, std::vector<RegexMatch>& matches,
+                 const std::atomic<bool>* cancel = nullptr) const;
+
+private:
+    std::unique_ptr<QRegularExpression> m_regex;
+    bool m_global = false;
+};
