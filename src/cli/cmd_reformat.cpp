@@ -2,15 +2,12 @@
 #include "cli/clicommand.h"
 
 #include "document/textbuffer.h"
-#include "reformat/complexreformat.h"
 #include "reformat/reformatoptions.h"
 #include "reformat/reformatoutput.h"
-#include "reformat/simplereformat.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
 
 #include <memory>
-#include <new>
 
 namespace {
 
@@ -89,27 +86,15 @@ int CmdReformat(QStringList args)
     const char16_t* text = nullptr;
     std::int32_t length = 0;
     book->GetText(&text, &length);
-    const ComplexOptions complexOptions = complex ? ReadComplexOptions() : ComplexOptions{};
-    auto run = [&](char16_t* out) {
-        return complex ? ComplexReformat(text, length, out, complexOptions)
-                       : SimpleReformat(text, length, out, simpleOptions);
-    };
-
-    const std::int64_t units = run(nullptr);
-    if (units < 1)
+    const ReformatImage image = complex
+                                    ? ReformatToUtf16Le(text, length, ReadComplexOptions(), LineEnds::CrLf)
+                                    : ReformatToUtf16Le(text, length, simpleOptions, LineEnds::CrLf);
+    if (image.status == ReformatStatus::NothingToDo)
         return CliFail(QStringLiteral("reformat: nothing to be done, the book has no text to rearrange; ") +
                        outPath + QStringLiteral(" was not written"));
-    if (units > kMaxTextUnits)
+    if (image.status == ReformatStatus::OutOfMemory)
         return CliFail(QStringLiteral("内存不足。"));
-    std::unique_ptr<char16_t[]> result(new (std::nothrow) char16_t[static_cast<std::size_t>(units)]);
-    if (!result)
-        return CliFail(QStringLiteral("内存不足。"));
-    run(result.get());
-
-    const QByteArray bytes = Utf16LeWithMark(result.get(), units, LineEnds::CrLf);
-    if (bytes.isEmpty())
-        return CliFail(QStringLiteral("内存不足。"));
-    if (!WriteFileAtomically(outPath, bytes))
+    if (!WriteFileAtomically(outPath, image.bytes))
         return CliFail(QStringLiteral("文件保存失败。"));
     return 0;
 }

@@ -1,7 +1,37 @@
-// Building the UTF-16LE image of a reformat result.
+// Running a reformat's two passes and building the UTF-16LE image of the result.
 #include "reformat/reformatoutput.h"
 
+#include "document/textbuffer.h"
+#include "reformat/complexreformat.h"
+#include "reformat/simplereformat.h"
+
 #include <limits>
+#include <memory>
+#include <new>
+
+namespace {
+
+template <typename Run> ReformatImage TwoPasses(Run run, LineEnds lineEnds)
+{
+    ReformatImage image;
+    const std::int64_t units = run(nullptr);
+    if (units < 1)
+        return image;
+    image.status = ReformatStatus::OutOfMemory;
+    if (units > kMaxTextUnits)
+        return image;
+    std::unique_ptr<char16_t[]> result(new (std::nothrow) char16_t[static_cast<std::size_t>(units)]);
+    if (!result)
+        return image;
+    if (run(result.get()) != units)
+        return image;
+    image.bytes = Utf16LeWithMark(result.get(), units, lineEnds);
+    if (!image.bytes.isEmpty())
+        image.status = ReformatStatus::Done;
+    return image;
+}
+
+} // namespace
 
 QByteArray Utf16LeWithMark(const char16_t* text, std::int64_t length, LineEnds lineEnds)
 {
@@ -28,4 +58,16 @@ QByteArray Utf16LeWithMark(const char16_t* text, std::int64_t length, LineEnds l
             put(u'\n');
     }
     return out;
+}
+
+ReformatImage ReformatToUtf16Le(const char16_t* text, std::int32_t length, const SimpleOptions& options,
+                                LineEnds lineEnds)
+{
+    return TwoPasses([&](char16_t* out) { return SimpleReformat(text, length, out, options); }, lineEnds);
+}
+
+ReformatImage ReformatToUtf16Le(const char16_t* text, std::int32_t length, const ComplexOptions& options,
+                                LineEnds lineEnds)
+{
+    return TwoPasses([&](char16_t* out) { return ComplexReformat(text, length, out, options); }, lineEnds);
 }

@@ -1,15 +1,37 @@
 // The bytes a reformat result becomes: UTF-16LE with a byte-order mark.
 #pragma once
 
+#include "reformat/reformatoptions.h"
+
 #include <QByteArray>
 #include <cstdint>
 
 enum class LineEnds
 {
-    AsIs, // the buffer the document loads the result from
+    AsIs, // what the document loads the result from
     CrLf, // the file the reader saves: every CR written as CR LF
 };
 
 // FF FE followed by the units, little-endian whatever the host. Empty when the bytes would not fit
 // in memory.
 QByteArray Utf16LeWithMark(const char16_t* text, std::int64_t length, LineEnds lineEnds);
+
+enum class ReformatStatus
+{
+    Done,
+    NothingToDo, // a result of length 0: the text stays as it was
+    OutOfMemory, // "内存不足。": the text stays as it was
+};
+
+struct ReformatImage
+{
+    ReformatStatus status = ReformatStatus::NothingToDo;
+    QByteArray bytes; // mark + result when Done
+};
+
+// Both passes of a reformat (measure, then write) and the result as UTF-16LE with mark. A result
+// longer than the reader can hold counts as out of memory.
+ReformatImage ReformatToUtf16Le(const char16_t* text, std::int32_t length, const SimpleOptions& options,
+                                LineEnds lineEnds);
+ReformatImage ReformatToUtf16Le(const char16_t* text, std::int32_t length, const ComplexOptions& options,
+                                LineEnds lineEnds);

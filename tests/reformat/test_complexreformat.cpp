@@ -1,5 +1,6 @@
 // The complex reformat: rejoining hard-wrapped lines by the paragraph signs, and the average line length.
 #include "reformat/complexreformat.h"
+#include "reformat/reformatoutput.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -105,6 +106,17 @@ TEST(ComplexReformat, NoTrailingBreakAndNothingForBlankText)
     EXPECT_EQ(Complex(u"\x3000\x3000x\r\r\r  \r", o), std::u16string(kIndent) + u"x");
     EXPECT_EQ(Complex(u"\r \r\x3000", ComplexOptions{}), u"");
     EXPECT_EQ(ComplexReformat(nullptr, 0, nullptr, ComplexOptions{}), 0);
+}
+
+TEST(ComplexReformat, ImageForTheDocumentIsUtf16LeWithMarkAndNothingForBlankText)
+{
+    const std::u16string in = u"\x3000\x3000x\r\x3000\x3000y";
+    const ReformatImage image =
+        ReformatToUtf16Le(in.data(), static_cast<std::int32_t>(in.size()), ComplexOptions{}, LineEnds::AsIs);
+    ASSERT_EQ(image.status, ReformatStatus::Done);
+    EXPECT_EQ(image.bytes, QByteArray("\xFF\xFE\x00\x30\x00\x30x\0\r\0\x00\x30\x00\x30y\0", 16));
+    EXPECT_EQ(ReformatToUtf16Le(u" ", 1, ComplexOptions{}, LineEnds::CrLf).status,
+              ReformatStatus::NothingToDo);
 }
 
 TEST(AverageLineLength, TrimmedNonBlankLinesInIntegerDivision)
