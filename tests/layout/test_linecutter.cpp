@@ -1,0 +1,127 @@
+// Line and page cutting by advance width.
+#include "layout/linecutter.h"
+
+#include "document/pagetable.h"
+#include "layouttestsupport.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::int32_t> Paginate(const std::u16string& text, int lines, int lineLength,
+                                   const std::uint8_t* advances)
+{
+    PageTable table;
+    const int count =
+        PaginateText(text.data(), static_cast<std::int32_t>(text.size()), lines, lineLength, advances, table);
+    EXPECT_EQ(count, table.Count());
+    return table.Starts();
+}
+
+} // namespace
+
+TEST(LineCutter, LineEndsAtWidthAtCrOrAtTextEnd)
+{
+    const auto adv = UniformAdvances(10);
+    const std::u16string text = u"abcdefg\rxy";
+    const auto* t = text.data();
+    const auto end = static_cast<std::int32_t>(text.size());
+    // Three units fill 30 exactly and still fit; the fourth starts the next line.
+    EXPECT_EQ(CutLine(t, 0, end, 30, adv.data()), 3);
+    EXPECT_EQ(CutLine(t, 0, end, 29, adv.data()), 2);
+    // The CR fits after a full line (advance 0) and belongs to it.
+    EXPECT_EQ(CutLine(t, 4, end, 30, adv.data()), 8);
+    EXPECT_EQ(CutLine(t, 8, end, 100, adv.data()), end);
+    // Nothing fits: the line takes no unit.
+    EXPECT_EQ(CutLine(t, 0, end, 9, adv.data()), 0);
+    EXPECT_EQ(CutLine(t, 0, end, -1, adv.data()), 0);
+}
+
+TEST(LineCutter, SurrogatePairStaysOnOneLine)
+{
+    auto adv = UniformAdvances(10);
+    std::fill(adv.begin() + 0xD800, adv.begin() + 0xDC00, std::uint8_t{10});
+    std::fill(adv.begin() + 0xDC00, adv.begin() + 0xE000, std::uint8_t{0});
+    const std::u16string text = u"ab\U00020000c";
+    // Room for two units and a half: the pair moves to the next line whole.
+    EXPECT_EQ(CutLine(text.data(), 0, 5, 25, adv.data()), 2);
+    EXPECT_EQ(CutLine(text.data(), 0, 5, 30, adv.data()), 4);
+}
+
+TEST(LineCutter, TwoLinePagesKeepEmptyLines)
+{
+    const auto adv = UniformAdvances(10);
+    // "ab" CR CR "cd", room for many characters, two lines a page.
+    EXPECT_EQ(Paginate(u"ab\r\rcd", 2, 1000, adv.data()), (std::vector<std::int32_t>{0, 4}));
+    // Wrapped lines and CR lines together.
+    EXPECT_EQ(Paginate(u"abcdefg\r\rhi", 2, 30, adv.data()), (std::vector<std::int32_t>{0, 6, 9}));
+}
+
+TEST(LineCutter, NothingToPaginate)
+{
+    const auto adv = UniformAdvances(10);
+    PageTable table;
+    table.Append(0);
+    table.Append(7);
+    // Zero lines per page: no pages, and no stale pages of an older layout either.
+    EXPECT_EQ(PaginateText(u"abc", 3, 0, 100, adv.data(), table), 0);
+    EXPECT_EQ(table.Count(), 0);
+    EXPECT_EQ(PaginateText(u"", 0, 5, 100, adv.data(), table), 0);
+    EXPECT_EQ(PaginateText(nullptr, 4, 5, 100, adv.data(), table), 0);
+    EXPECT_TRUE(Paginate(u"abc", -3, 100, adv.data()).empty());
+    EXPECT_TRUE(Paginate(u"abc", 3, 0, adv.data()).empty());
+}
+
+TEST(LineCutter, UnitWiderThanLineStopsPagination)
+{
+    auto adv = UniformAdvances(10);
+    adv[u'W'] = 50;
+    // The wide unit ends the page it would start a line on; no page starts after it.
+    EXPECT_EQ(Paginate(u"abWcd", 3, 40, adv.data()), (std::vector<std::int32_t>{0}));
+    EXPECT_EQ(Paginate(u"abcdefgh\rWxyz", 2, 40, adv.data()), (std::vector<std::int32_t>{0}));
+    EXPECT_EQ(Paginate(u"abcdefgh\rijkl\rWxyz", 2, 40, adv.data()), (std::vector<std::int32_t>{0, 9}));
+    EXPECT_TRUE(Paginate(u"Wabc", 3, 40, adv.data()).empty());
+}
+
+TEST(LineCutter, PagesHoldExactlyWhatDrawingCuts)
+{
+    // Mixed widths, CR runs and long lines: drawing a page cuts line by line from its start; the
+    // units it consumes must end where the next page begins.
+    std::array<std::uint8_t, 65536> adv{};
+    for (int u = 0; u < 65536; ++u)
+        adv[static_cast<std::size_t>(u)] = static_cast<std::uint8_t>(3 + (u * 7) % 23);
+    adv[u'\r'] = 0;
+    std::u16string text;
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const std::uint32_t r = (seed >> 16) % 100;
+        text.push_back(r < 4 ? u'\r' : static_cast<char16_t>(0x4E00 + (seed >> 8) % 5000));
+    }
+    const int lines = 9;
+    const int lineLength = 250;
+    const auto starts = Paginate(text, lines, lineLength, adv.data());
+    ASSERT_GT(starts.size(), 100u);
+    const auto end = static_cast<std::int32_t>(text.size());
+    for (std::size_t page = 0; page < starts.size(); ++page) {
+        std::int32_t pos = starts[page];
+        for (int n = 0; n < lines && pos < end; ++n) {
+            const std::int32_t next = CutLine(text.data(), pos, end, lineLength, adv.data());
+            ASSERT_GT(next, pos);
+            pos = next;
+        }
+        const std::int32_t expected = page + 1 < starts.size() ? starts[page + 1] : end;
+        ASSERT_EQ(pos, expected) << "page " << page;
+    }
+}
+
+TEST(LineCutter, OneHugeLineWithoutCr)
+{
+    const auto adv = UniformAdvances(10);
+    const std::u16string text(20'000'000, u'\x4E2D');
+    // Ten units a line, five lines a page.
+    const auto starts = Paginate(text, 5, 100, adv.data());
+    ASSERT_EQ(starts.size(), 400'000u);
+    EXPECT_EQ(starts.back(), 20'000'000 - 50);
+}
