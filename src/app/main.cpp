@@ -1,10 +1,10 @@
 // leafturner: the reader.
 #include "app/guimessagesink.h"
+#include "app/leafturnerapp.h"
 
 #include "settings/profile.h"
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QPalette>
 #include <QScreen>
 
@@ -12,6 +12,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Leafturner"));
+    QApplication::setOrganizationName(QStringLiteral("Leafturner"));
 
     GuiMessageSink sink;
     SetMessageSink(&sink);
@@ -32,11 +33,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Leafturner"));
-    window.resize(1024, 700);
-    window.show();
-    const int rc = QApplication::exec();
+    int rc = 1;
+    {
+        CLeafturnerApp leafturner;
+        if (leafturner.InitInstance(args))
+            rc = QApplication::exec();
+        leafturner.ExitInstance();
+    }
     SetMessageSink(nullptr);
     return rc;
 }

@@ -1,0 +1,266 @@
+// CLeafturnerApp: start-up order, the open-document operation, recent files, Open, Help and About.
+#include "app/leafturnerapp.h"
+
+#include "app/aboutdialog.h"
+#include "app/mainframe.h"
+#include "document/leafturnerdoc.h"
+#include "document/myview.h"
+#include "settings/inifile.h"
+#include "settings/messagesink.h"
+#include "settings/parablock.h"
+#include "settings/profile.h"
+#include "ui/commandids.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+CLeafturnerApp* g_app = nullptr;
+const QString kRecentSection = QStringLiteral("Recent File List");
+constexpr int kRecentCount = 12;
+} // namespace
+
+CLeafturnerApp* TheApp()
+{
+    return g_app;
+}
+
+CLeafturnerApp::CLeafturnerApp()
+{
+    g_app = this;
+}
+
+CLeafturnerApp::~CLeafturnerApp()
+{
+    m_frame.reset();
+    m_document.reset();
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+bool CLeafturnerApp::InitInstance(const QStringList& args)
+{
+    // Settings, side files and the profile folder were set up by InitCore before this point;
+    // here come the process-wide pictures and fonts, the window, the command line and the restore.
+    LoadRecentFiles();
+
+    m_document = std::make_unique<CLeafturnerDoc>();
+    m_frame = std::make_unique<CMainFrame>(this, m_document.get());
+    m_frame->CreateInitialView();
+    m_frame->UpdateRecentFiles();
+
+    QString file;
+    for (const QString& a : args) {
+        if (!a.startsWith(u"--")) {
+            file = a;
+            break;
+        }
+    }
+    m_frame->RestorePlacement();
+    m_frame->show();
+    if (!file.isEmpty()) {
+        // A named file that cannot be opened ends start-up, as the command line asked for it.
+        if (!OpenDocumentFile(file))
+            return false;
+    } else {
+        m_document->OnNewDocument();
+        m_frame->InitialUpdateView();
+        RestoreLastBook();
+    }
+    m_frame->UpdateCommandUI();
+    return true;
+}
+
+void CLeafturnerApp::ExitInstance() {}
+
+void CLeafturnerApp::RestoreLastBook()
+{
+    if (ParaGetInt(PARA_SAVE_RST) == 0)
+        return;
+    const QString last = ParaGetString(PARA_LAST_PATH);
+    if (last.isEmpty() || !QFileInfo::exists(last))
+        return;
+    const std::int32_t position = ParaGetInt(PARA_LAST_POS);
+    OpenDocumentFile(last);
+    if (CMyView* view = m_frame->ActiveView())
+        view->GoToOffset(position);
+}
+
+bool CLeafturnerApp::OpenDocumentFile(const QString& path)
+{
+    if (!m_document || !m_frame)
+        return false;
+    if (!m_document->SaveModified())
+        return false;
+    if (!m_document->OnOpenDocument(path)) {
+        m_document->OnNewDocument();
+        m_frame->InitialUpdateView();
+        return false;
+    }
+    m_frame->InitialUpdateView();
+    if (m_document->Buffer())
+        AddToRecentFiles(m_document->PathName());
+    m_frame->ChapterPaneRefresh();
+    m_frame->UpdateCommandUI();
+    return true;
+}
+
+void CLeafturnerApp::LoadRecentFiles()
+{
+    m_recent.clear();
+    const IniDocument doc = IniFile(SettingsFilePath()).Load();
+    for (int i = 1; i <= kRecentCount; ++i) {
+        const QString path = doc.Value(kRecentSection, QStringLiteral("File%1").arg(i)).value_or(QString());
+        if (!path.isEmpty() && !m_recent.contains(path))
+            m_recent.append(path);
+    }
+}
+
+void CLeafturnerApp::SaveRecentFiles()
+{
+    IniFile ini(SettingsFilePath());
+    for (int i = 0; i < kRecentCount; ++i) {
+        const QString key = QStringLiteral("File%1").arg(i + 1);
+        if (i < m_recent.size())
+            ini.WriteString(kRecentSection, key, m_recent[i]);
+        else
+            ini.DeleteKey(kRecentSection, key);
+    }
+}
+
+void CLeafturnerApp::AddToRecentFiles(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    m_recent.removeAll(path);
+    m_recent.prepend(path);
+    while (m_recent.size() > kRecentCount)
+        m_recent.removeLast();
+    SaveRecentFiles();
+    if (m_frame)
+        m_frame->UpdateRecentFiles();
+}
+
+bool CLeafturnerApp::CheckChosenPath(const QString& path, bool mustExist)
+{
+    if (path.contains(u'?')) {
+        ShowMessage(QStringLiteral("路径含无效字符（?）：\r\n") + path, MsgIcon::Warning);
+        return false;
+    }
+    if (mustExist && !QFileInfo(path).isFile()) {
+        ShowMessage(QStringLiteral("指定的文件不存在或文件名异常。"), MsgIcon::Warning);
+        return false;
+    }
+    return true;
+}
+
+QString CLeafturnerApp::AskOpenPath(QWidget* parent)
+{
+    QFileDialog dialog(parent, QStringLiteral("选择文件"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Supported Files (*.txt)"), QStringLiteral("All Files(*.*) (*)")});
+    // The classic dialog when the newer one is turned off.
+    if (ParaGetInt(PARA_VISTA_STYLE) == 0)
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    const QString last = ParaGetString(PARA_LAST_PATH);
+    if (!last.isEmpty())
+        dialog.setDirectory(QFileInfo(last).absolutePath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().constFirst();
+    return CheckChosenPath(path, true) ? path : QString();
+}
+
+QString CLeafturnerApp::HelpFilePath()
+{
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Leafturner.htm"));
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QStringList data = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                       QStringLiteral("leafturner/Leafturner.htm"));
+    if (!data.isEmpty())
+        return data.constFirst();
+    // Installed next to the binary's prefix (share/leafturner) or the source tree's resources.
+    for (const QString& rel : {QStringLiteral("../share/leafturner/Leafturner.htm"),
+                               QStringLiteral("../../resources/Leafturner.htm")}) {
+        const QString p = QDir(QCoreApplication::applicationDirPath()).filePath(rel);
+        if (QFileInfo::exists(p))
+            return QFileInfo(p).absoluteFilePath();
+    }
+    return beside;
+}
+
+void CLeafturnerApp::ShowHelp()
+{
+    const QString path = HelpFilePath();
+    if (!QFileInfo::exists(path)) {
+        ShowMessage(QStringLiteral("抱歉，找不到帮助文件。\n请下载完整的ZIP文件。"), MsgIcon::Warning);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void CLeafturnerApp::ShowAbout()
+{
+    CAboutDlg dialog(m_frame.get());
+    dialog.exec();
+}
+
+bool CLeafturnerApp::OnCmdMsg(int id)
+{
+    if (id >= Cmd::FileMruFirst && id <= Cmd::FileMruLast) {
+        const int i = id - Cmd::FileMruFirst;
+        if (i < m_recent.size()) {
+            const QString path = m_recent[i];
+            if (!QFileInfo::exists(path)) {
+                // A vanished file leaves the list.
+                ShowMessage(QStringLiteral("指定的文件不存在或文件名异常。"), MsgIcon::Warning);
+                m_recent.removeAt(i);
+                SaveRecentFiles();
+                m_frame->UpdateRecentFiles();
+            } else {
+                OpenDocumentFile(path);
+            }
+        }
+        return true;
+    }
+    switch (id) {
+    case Cmd::FileOpen: {
+        const QString path = AskOpenPath(m_frame.get());
+        if (!path.isEmpty())
+            OpenDocumentFile(path);
+        return true;
+    }
+    case Cmd::Help:
+        ShowHelp();
+        return true;
+    case Cmd::AppAbout:
+        ShowAbout();
+        return true;
+    case Cmd::AppExit:
+        if (m_frame)
+            m_frame->close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CLeafturnerApp::OnUpdateCmdUI(int id, CmdUI& ui)
+{
+    (void)ui;
+    switch (id) {
+    case Cmd::FileOpen:
+    case Cmd::Help:
+    case Cmd::AppAbout:
+    case Cmd::AppExit:
+        return true;
+    default:
+        return id >= Cmd::FileMruFirst && id <= Cmd::FileMruLast;
+    }
+}

@@ -1,0 +1,57 @@
+// CLeafturnerApp: start-up in its fixed order, opening books, recent files, Help and About.
+#pragma once
+
+#include "ui/cmdtarget.h"
+
+#include <QStringList>
+#include <memory>
+
+class CLeafturnerDoc;
+class CMainFrame;
+class QWidget;
+
+class CLeafturnerApp : public CCmdTarget
+{
+public:
+    CLeafturnerApp();
+    ~CLeafturnerApp() override;
+
+    // Everything from the settings to the restored book; false when start-up fails (the program ends).
+    // `args` are the command-line arguments without the program name.
+    bool InitInstance(const QStringList& args);
+    // Frees the process-wide pictures; no setting is written here.
+    void ExitInstance();
+
+    // Every way of opening a book goes through here. False when the file could not be opened.
+    bool OpenDocumentFile(const QString& path);
+
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    CLeafturnerDoc* Document() const { return m_document.get(); }
+
+    QStringList RecentFiles() const { return m_recent; }
+    void AddToRecentFiles(const QString& path);
+
+    // The Open dialog with its checks; empty when cancelled or refused.
+    QString AskOpenPath(QWidget* parent);
+    // Checks a path the open dialog returned: refuses "?" and missing files with their messages.
+    static bool CheckChosenPath(const QString& path, bool mustExist);
+
+    static QString HelpFilePath();
+
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmdUI(int id, CmdUI& ui) override;
+
+private:
+    void LoadRecentFiles();
+    void SaveRecentFiles();
+    void ShowHelp();
+    void ShowAbout();
+    void RestoreLastBook();
+
+    std::unique_ptr<CLeafturnerDoc> m_document;
+    std::unique_ptr<CMainFrame> m_frame;
+    QStringList m_recent;
+};
+
+// The one application object while the reader runs (null otherwise).
+CLeafturnerApp* TheApp();

@@ -1,0 +1,126 @@
+// CMainFrame: the single top-level window with its menus, status bar, panes and command routing.
+#pragma once
+
+#include "document/documenthost.h"
+#include "ui/cmdtarget.h"
+#include "views/viewhost.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+class CLeafturnerApp;
+class CLeafturnerDoc;
+class CMyView;
+class QAction;
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+
+// Links to the dockable panes; the panes install them when they are built.
+class ChapterPaneLink
+{
+public:
+    virtual ~ChapterPaneLink() = default;
+    virtual void Clear() = 0;
+    virtual void Refresh() = 0;
+};
+
+class FileListLink
+{
+public:
+    virtual ~FileListLink() = default;
+    virtual void ShowFolder(const QString& folder) = 0;
+    virtual void SelectFile(const QString& path) = 0;
+};
+
+class CMainFrame : public QMainWindow, public DocumentHost, public ViewHost, public CCmdTarget
+{
+    Q_OBJECT
+public:
+    CMainFrame(CLeafturnerApp* app, CLeafturnerDoc* document);
+    ~CMainFrame() override;
+
+    CLeafturnerDoc* Document() const { return m_document; }
+    QAction* Action(int id) const { return m_actions.value(id); }
+    QMenu* ContextMenu(int menuId) const;
+
+    // Command chain: the active view, the document, this frame, the application.
+    void RouteCommand(int id);
+    void UpdateCommandUI();
+
+    // Creates the view the settings ask for (PARA_VIEW_MODE) as the first view.
+    void CreateInitialView();
+    QWidget* ActiveViewWidget() const { return m_viewWidget; }
+    // The view's initial update after a document was opened.
+    void InitialUpdateView();
+
+    void UpdateIndicator();
+    void UpdateTitle();
+    void UpdateRecentFiles();
+
+    // Window placement from "WindowState"/"WindowPlacement"; call before the window is shown.
+    void RestorePlacement();
+    void SavePlacement();
+
+    void SetChapterPaneLink(ChapterPaneLink* link) { m_chapterLink = link; }
+    void SetFileListLink(FileListLink* link) { m_fileListLink = link; }
+    // Extra command handlers of subsystems (bookmarks, library, panes...), asked after the frame.
+    void AddCommandHandler(CCmdTarget* target) { m_extraTargets.append(target); }
+    void RemoveCommandHandler(CCmdTarget* target) { m_extraTargets.removeAll(target); }
+    // Run when the window closes, before the placement is saved (panes save their state here).
+    void AddCloseHook(std::function<void()> hook) { m_closeHooks.push_back(std::move(hook)); }
+
+    // DocumentHost
+    CMyView* ActiveView() const override { return m_view; }
+    void ChapterPaneClear() override;
+    void ChapterPaneRefresh() override;
+    bool SwitchView(bool toEditView) override;
+    QString AskSaveAsPath(const QString& currentPath) override;
+    void LocateInFileList(const QString& path) override;
+    void UpdateFrameTitle() override { UpdateTitle(); }
+
+    // ViewHost
+    void PushStatusText(CMyView* view) override;
+    void PostCommand(int id) override;
+    void RunCommand(int id) override { RouteCommand(id); }
+    void ShowContextMenu(int menuId, const QPoint& globalPos) override;
+    QWidget* FrameWidget() override { return this; }
+
+    // CCmdTarget
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmdUI(int id, CmdUI& ui) override;
+
+    void HideWindowToTray();
+    void ShowFromTray();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateStatusBar();
+    QAction* MakeAction(int id, const QString& text, const QKeySequence& key = {});
+    bool InstallView(bool editView);
+
+    CLeafturnerApp* m_app;
+    CLeafturnerDoc* m_document;
+    QHash<int, QAction*> m_actions;
+    QHash<int, QMenu*> m_contextMenus;
+    QMenu* m_recentMenu = nullptr;
+    QLabel* m_indicator = nullptr;
+    QString m_lastIndicator;
+    QTimer* m_updateTimer = nullptr;
+    QPointer<QWidget> m_viewWidget;
+    CMyView* m_view = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    ChapterPaneLink* m_chapterLink = nullptr;
+    FileListLink* m_fileListLink = nullptr;
+    QList<CCmdTarget*> m_extraTargets;
+    std::vector<std::function<void()>> m_closeHooks;
+};
