@@ -41,15 +41,18 @@ void RegexMatcher::SetMultiline(bool multiline)
 
 void RegexMatcher::SetPattern(const QString& pattern)
 {
-    if (m_regex)
-        m_regex->setPattern(PatternHead() + pattern);
+    if (!m_regex)
+        return;
+    // Verbs of its own right after ours would be read as part of the head and could lift the bound.
+    m_refused = pattern.startsWith(QStringLiteral("(*"));
+    m_regex->setPattern(PatternHead() + pattern);
 }
 
 bool RegexMatcher::FindAll(const char16_t* text, std::int32_t length, std::vector<RegexMatch>& matches,
                            const std::atomic<bool>* cancel) const
 {
     matches.clear();
-    if (!m_regex || !m_regex->isValid() || (length > 0 && !text) || length < 0)
+    if (!m_regex || m_refused || !m_regex->isValid() || (length > 0 && !text) || length < 0)
         return false;
     const QStringView subject(text, length);
     auto fail = [&matches] {

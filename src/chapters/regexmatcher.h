@@ -39,12 +39,14 @@ public:
     void SetPattern(const QString& pattern);
 
     // Every match over the first `length` units of `text`, left to right (only the first one
-    // unless global). False, with no matches, when the pattern is invalid, the engine fails at
-    // any point (step limit, invalid UTF-16 in the subject) or `cancel` becomes true.
+    // unless global). False, with no matches, when the pattern is invalid or begins with engine
+    // options ("(*..."), when the engine fails at any point (step limit, invalid UTF-16 in the
+    // subject) or when `cancel` becomes true.
     bool FindAll(const char16_t* text, std::int32_t length, std::vector<RegexMatch>& matches,
                  const std::atomic<bool>* cancel = nullptr) const;
 
 private:
     std::unique_ptr<QRegularExpression> m_regex;
     bool m_global = false;
+    bool m_refused = false; // the pattern tried to set engine options of its own
 };

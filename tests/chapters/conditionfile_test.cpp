@@ -1,0 +1,108 @@
+// The condition file: defaults, round trip with ticks, a bare mark, overlong lines, write failure.
+#include "chapters/conditionfile.h"
+#include "settings/codepage.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class ConditionFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CodePage::SetAnsiCodePage(QStringLiteral("CP936"));
+        ASSERT_TRUE(m_dir.isValid());
+    }
+    QString Path(const QString& name = QStringLiteral("Leafturner.chp")) const
+    {
+        return m_dir.filePath(name);
+    }
+    void Write(const QByteArray& bytes) const
+    {
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QByteArray Read() const
+    {
+        QFile f(Path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ConditionFile, MissingOrEmptyFileGivesDefaults)
+{
+    ChapterConditionList list;
+    list.Add(QStringLiteral("old"));
+    LoadConditionFile(Path(), list);
+    EXPECT_EQ(list.Items(), ChapterConditionList::Defaults());
+    Write({});
+    LoadConditionFile(Path(), list);
+    EXPECT_EQ(list.Items(), ChapterConditionList::Defaults());
+}
+
+TEST_F(ConditionFile, RoundTripKeepsTicksOrderAndEmptyLines)
+{
+    ChapterConditionList list;
+    for (const QString& s : {QStringLiteral("*第×章"), QStringLiteral("第×节"), QString(),
+                             QStringLiteral("*后记"), QStringLiteral("*第×[回集]")})
+        list.Add(s);
+    ASSERT_TRUE(SaveConditionFile(Path(), list));
+    const QByteArray bytes = Read();
+    EXPECT_TRUE(bytes.startsWith(QByteArray("\xFF\xFE", 2)));
+    EXPECT_TRUE(bytes.endsWith(QByteArray("\x0D\x00\x0A\x00", 4)));
+    EXPECT_EQ(bytes.mid(2, 4), QByteArray("*\x00\x2C\x7B", 4)); // "*第"
+    ChapterConditionList back;
+    LoadConditionFile(Path(), back);
+    EXPECT_EQ(back, list);
+}
+
+TEST_F(ConditionFile, BareMarkIsAnEmptyList)
+{
+    Write(QByteArray("\xFF\xFE", 2));
+    ChapterConditionList list;
+    LoadConditionFile(Path(), list);
+    EXPECT_TRUE(list.IsEmpty());
+    ChapterConditionList empty;
+    ASSERT_TRUE(SaveConditionFile(Path(), empty));
+    EXPECT_EQ(Read(), QByteArray("\xFF\xFE", 2));
+}
+
+TEST_F(ConditionFile, OtherEncodingsAndOverlongLines)
+{
+    Write(QStringLiteral("*第×章\n第×节\r\n").toUtf8());
+    ChapterConditionList list;
+    LoadConditionFile(Path(), list);
+    EXPECT_EQ(list.Items(), (QStringList{QStringLiteral("*第×章"), QStringLiteral("第×节")}));
+
+    ChapterConditionList withLong;
+    withLong.Add(QStringLiteral("*a"));
+    QByteArray bytes = ConditionFileBytes(withLong);
+    const QString tooLong = QString(4095, u'x') + QStringLiteral("\r\n*b\r\n");
+    bytes.append(reinterpret_cast<const char*>(tooLong.utf16()), tooLong.size() * 2);
+    Write(bytes);
+    LoadConditionFile(Path(), list);
+    EXPECT_EQ(list.Items(), (QStringList{QStringLiteral("*a"), QStringLiteral("*b")}));
+}
+
+TEST_F(ConditionFile, UnwritablePathReportsFailureAndKeepsOldFile)
+{
+    ChapterConditionList list;
+    list.FillDefaults();
+    EXPECT_FALSE(SaveConditionFile(m_dir.filePath(QStringLiteral("missing/dir/x.chp")), list));
+    Write(QByteArray("\xFF\xFE*\x00", 4));
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool saved = SaveConditionFile(Path(), list);
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!saved) // root may write anywhere
+        EXPECT_EQ(Read(), QByteArray("\xFF\xFE*\x00", 4));
+}
+
+} // namespace
