@@ -4,6 +4,9 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+class TextBuffer;
 
 // Writes text as UTF-8 to standard output (no newline added).
 void CliWrite(const QString& text);
@@ -24,6 +27,10 @@ bool TakeFlag(QStringList& args, const QString& name);
 bool ParseWindowSize(const QString& text, QSize* size);
 // A whole decimal number, optionally negative.
 bool ParseInteger(const QString& text, int* value);
+
+// Loads a ".txt" book for a command. 0 on success; otherwise the exit status, its message already
+// on standard error.
+int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer);
 
 // The commands. Each takes the arguments after its name (common options already removed).
 int CmdInfo(QStringList args);

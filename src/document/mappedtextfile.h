@@ -15,14 +15,16 @@ public:
     MappedTextFile(const MappedTextFile&) = delete;
     MappedTextFile& operator=(const MappedTextFile&) = delete;
 
-    // Maps the whole file read-only. `quiet` suppresses messages, `detect` recognises the encoding.
+    // Reads the whole file. `quiet` suppresses messages, `detect` recognises the encoding. False for
+    // a missing, unreadable, empty or non-regular file.
     bool Open(const QString& path, bool quiet, bool detect, const std::uint8_t** data = nullptr,
               std::uint32_t* size = nullptr);
     // Takes a memory block instead of a file (not copied; it must outlive the reading).
     bool Attach(const void* block, std::uint32_t length, bool detect);
     // Takes ownership of a block.
     bool Attach(std::unique_ptr<std::uint8_t[]> block, std::uint32_t length, bool detect);
-    // The next line without its line end (CR, LF or CR LF); false when no lines remain.
+    // The next line without its line end (CR, LF or CR LF); false when no lines remain. Encoding 0
+    // is read in the ANSI code page.
     bool ReadLine(QString& line);
     void Close();
 
@@ -31,10 +33,15 @@ public:
     std::uint32_t Size() const { return m_size; }
 
 private:
+    struct FreeDeleter
+    {
+        void operator()(std::uint8_t* p) const;
+    };
     void DetectEncoding();
+    bool ReadLine16(QString& line, bool bigEndian);
+    bool ReadLine8(QString& line);
 
-    int m_fd = -1;
-    void* m_map = nullptr;
+    std::unique_ptr<std::uint8_t[], FreeDeleter> m_fileBytes; // the file read whole
     const std::uint8_t* m_data = nullptr;
     std::uint32_t m_size = 0;
     std::uint32_t m_position = 0;

@@ -71,12 +71,18 @@ private:
         void operator()(char16_t* p) const;
     };
     void Empty();
+    // Takes a malloc'ed, NUL-terminated text.
+    void Adopt(char16_t* text, std::int32_t length);
 
     PageTable m_pages;
     std::unique_ptr<char16_t[], FreeDeleter> m_text;
     std::int32_t m_length = 0;
     SourceEncoding m_encoding = SourceEncoding::Ansi;
 };
+
+// Makes every line end one CR in place: CR LF and each run of LFs become one CR (a LF directly
+// after a written CR is dropped). Returns the new length.
+std::size_t NormaliseLineEnds(char16_t* text, std::size_t n);
 
 // A buffer for a ".txt" path (extension compared without case), loaded; none for another extension
 // or a failed load.

@@ -1,19 +1,491 @@
-// Loading, decoding and saving books (being written).
+// Loading, decoding and saving books.
+#include "document/readonlyfile_p.h"
 #include "document/textbuffer.h"
+#include "document/textcount_p.h"
+#include "settings/codepage.h"
+#include "settings/inifile.h"
+#include "settings/messagesink.h"
 
-bool TextBuffer::Load(const QString&)
+#include <QByteArray>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <emmintrin.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+QString MsgOpenFailed()
 {
-    Empty();
-    return false;
+    return QStringLiteral("文件打开失败。");
+}
+QString MsgEmpty()
+{
+    return QStringLiteral("空文件。");
+}
+QString MsgOver4G()
+{
+    return QStringLiteral("抱歉，此功能不能处理超过4GB的PDF文件。");
+}
+QString MsgMappingFailed()
+{
+    return QStringLiteral("抱歉，文件映射创建失败。");
+}
+QString MsgViewFailed()
+{
+    return QStringLiteral("抱歉，映射视图创建失败。");
+}
+QString MsgNoMemory()
+{
+    return QStringLiteral("内存不足！");
+}
+QString MsgTooLarge()
+{
+    return QStringLiteral("抱歉，文件太大，无法打开。");
 }
 
-bool TextBuffer::Save(const QString&)
+using Units = std::unique_ptr<char16_t[], ReadOnlyFile::FreeDeleter>;
+
+enum class DecodeStatus
 {
-    return false;
+    Ok,
+    NoText,
+    NoMemory,
+    TooLarge
+};
+
+struct Decoded
+{
+    DecodeStatus status = DecodeStatus::Ok;
+    SourceEncoding encoding = SourceEncoding::Ansi;
+    Units text;
+    std::size_t length = 0;
+};
+
+constexpr char16_t kCr = u'\r';
+constexpr char16_t kLf = u'\n';
+
+// The SIMD decoders may store a few units past the last one they report.
+constexpr std::size_t kSlackUnits = 16;
+
+Units AllocateUnits(std::size_t count)
+{
+    if (count > (SIZE_MAX / sizeof(char16_t)) - kSlackUnits - 1)
+        return nullptr;
+    return Units(static_cast<char16_t*>(std::malloc((count + kSlackUnits + 1) * sizeof(char16_t))));
 }
 
-bool TextBuffer::LoadFromBytes(const std::uint8_t*, std::size_t)
+// Gives back the room the upper-bound allocation did not use.
+void ShrinkUnits(Units& text, std::size_t length)
+{
+    if (void* p = std::realloc(text.get(), (length + 1) * sizeof(char16_t))) {
+        (void)text.release();
+        text.reset(static_cast<char16_t*>(p));
+    }
+}
+
+bool IsUtf16Mark(const std::uint8_t* b)
+{
+    return (b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF);
+}
+
+bool IsUtf8Mark(const std::uint8_t* b)
+{
+    return b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
+}
+
+// Converts 8-bit bytes with `convert` (UTF-8 or the ANSI code page). Room is the byte count, which
+// bounds the units; beyond the offset limit the units are counted first so nothing wraps.
+template <typename Convert>
+Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding encoding, Convert convert)
+{
+    Decoded d;
+    d.encoding = encoding;
+    std::size_t room = n;
+    if (n > static_cast<std::size_t>(kMaxTextUnits)) {
+        room = convert(data, n, nullptr);
+        if (room > static_cast<std::size_t>(kMaxTextUnits)) {
+            d.status = DecodeStatus::TooLarge;
+            return d;
+        }
+    }
+    d.text = AllocateUnits(room);
+    if (!d.text) {
+        d.status = DecodeStatus::NoMemory;
+        return d;
+    }
+    d.length = n == 0 ? 0 : convert(data, n, d.text.get());
+    if (d.length == 0) {
+        d.text.reset();
+        d.status = DecodeStatus::NoText;
+        return d;
+    }
+    ShrinkUnits(d.text, d.length);
+    return d;
+}
+
+std::size_t ConvertUtf8(const std::uint8_t* data, std::size_t n, char16_t* out)
+{
+    return CodePage::Utf8ToUtf16(data, n, out);
+}
+
+std::size_t ConvertAnsi(const std::uint8_t* data, std::size_t n, char16_t* out)
+{
+    return CodePage::AnsiToUtf16(data, n, out);
+}
+
+// UTF-16 after its mark. With `owned` the file's own block becomes the text (no second copy).
+Decoded CopyUtf16(const std::uint8_t* data, std::size_t n, bool bigEndian, ReadOnlyFile::Buffer* owned)
+{
+    Decoded d;
+    d.encoding = bigEndian ? SourceEncoding::Utf16Be : SourceEncoding::Utf16Le;
+    const std::size_t units = (n - 2) / 2; // an odd last byte is dropped
+    if (units > static_cast<std::size_t>(kMaxTextUnits)) {
+        d.status = DecodeStatus::TooLarge;
+        return d;
+    }
+    if (owned && owned->get() == data) {
+        std::memmove(owned->get(), data + 2, units * sizeof(char16_t));
+        d.text.reset(reinterpret_cast<char16_t*>(owned->release()));
+    } else {
+        d.text = AllocateUnits(units);
+        if (!d.text) {
+            d.status = DecodeStatus::NoMemory;
+            return d;
+        }
+        std::memcpy(d.text.get(), data + 2, units * sizeof(char16_t));
+    }
+    if (bigEndian) {
+        char16_t* t = d.text.get();
+        for (std::size_t i = 0; i < units; ++i)
+            t[i] = static_cast<char16_t>((t[i] >> 8) | (t[i] << 8));
+    }
+    d.length = units;
+    return d;
+}
+
+// Recognises the encoding and converts; line ends are left as they are.
+Decoded DecodeBytes(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* owned)
+{
+    SourceEncoding encoding = SourceEncoding::Ansi;
+    if (n > 2) {
+        Decoded d;
+        bool tried = false;
+        if (IsUtf16Mark(b)) {
+            encoding = b[0] == 0xFF ? SourceEncoding::Utf16Le : SourceEncoding::Utf16Be;
+            if ((n - 2) / 2 > 0)
+                return CopyUtf16(b, n, encoding == SourceEncoding::Utf16Be, owned);
+        } else if (IsUtf8Mark(b)) {
+            encoding = SourceEncoding::Utf8Bom;
+            d = Convert8Bit(b + 3, n - 3, encoding, ConvertUtf8);
+            tried = true;
+        } else if (IsUtf8Text(b, n)) {
+            encoding = SourceEncoding::Utf8;
+            d = Convert8Bit(b, n, encoding, ConvertUtf8);
+            tried = true;
+        }
+        if (tried && d.status != DecodeStatus::NoText)
+            return d;
+    }
+    // Nothing recognised, or a mark with nothing after it: the ANSI code page, the mark's encoding kept.
+    Decoded d = Convert8Bit(b, n, encoding, ConvertAnsi);
+    d.encoding = encoding;
+    return d;
+}
+
+// Index of the first LF in text[from..n), or n.
+std::size_t FindLf(const char16_t* text, std::size_t from, std::size_t n)
+{
+    const __m128i lf = _mm_set1_epi16(0x0A);
+    std::size_t i = from;
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, lf));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+    }
+    for (; i < n; ++i)
+        if (text[i] == kLf)
+            return i;
+    return n;
+}
+
+} // namespace
+
+std::optional<std::size_t> CountDecodedUnits(const PieceSource& pieces, std::size_t stopAbove)
+{
+    std::uint8_t head[3] = {};
+    std::size_t total = 0;
+    Utf8TextTest test;
+    if (!pieces([&](const std::uint8_t* p, std::size_t n) {
+            for (std::size_t i = 0; total + i < 3 && i < n; ++i)
+                head[total + i] = p[i];
+            total += n;
+            test.Feed(p, n);
+            return true;
+        }))
+        return std::nullopt;
+
+    // Counts bytes from `skip` on, pieces cut where no character is split and the rest carried.
+    auto count = [&](bool utf8, std::size_t skip) -> std::optional<std::size_t> {
+        auto convert = [utf8](const std::uint8_t* p, std::size_t n) {
+            return utf8 ? CodePage::Utf8ToUtf16(p, n, nullptr) : CodePage::AnsiToUtf16(p, n, nullptr);
+        };
+        // Before a UTF-8 lead whose sequence runs past the end. In a legacy code page, after the last
+        // byte that cannot lead a character (a single character or a trail byte either way),
+        // leaving out the digits a four-byte GB18030 character holds.
+        auto safeCut = [utf8](const std::uint8_t* p, std::size_t n) -> std::size_t {
+            if (utf8) {
+                for (std::size_t back = 1; back <= 4 && back <= n; ++back) {
+                    const std::uint8_t b = p[n - back];
+                    if ((b & 0xC0) == 0x80)
+                        continue;
+                    if (b >= 0xC0) {
+                        const std::size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+                        if (need > back)
+                            return n - back;
+                    }
+                    break;
+                }
+                return n;
+            }
+            const std::size_t stop = n > 4096 ? n - 4096 : 0;
+            for (std::size_t i = n; i > stop; --i) {
+                const std::uint8_t b = p[i - 1];
+                if (b < 0x30 || (b > 0x39 && !CodePage::IsLeadByte(b)))
+                    return i;
+            }
+            return stop == 0 ? 0 : n; // carry it all; past 4 KB of lead bytes, any cut will do
+        };
+        std::size_t units = 0;
+        std::vector<std::uint8_t> work; // the carried bytes, then the piece
+        if (!pieces([&](const std::uint8_t* p, std::size_t n) {
+                const std::size_t s = std::min(skip, n);
+                skip -= s;
+                work.insert(work.end(), p + s, p + n);
+                const std::size_t cut = safeCut(work.data(), work.size());
+                units += convert(work.data(), cut);
+                work.erase(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(cut));
+                return units <= stopAbove;
+            }))
+            return std::nullopt;
+        if (units <= stopAbove)
+            units += convert(work.data(), work.size());
+        return units;
+    };
+
+    if (total > 2) {
+        if (IsUtf16Mark(head)) {
+            if ((total - 2) / 2 > 0)
+                return (total - 2) / 2;
+        } else if (IsUtf8Mark(head)) {
+            const auto units = count(true, 3);
+            if (!units || *units > 0)
+                return units;
+        } else if (test.Accepts()) {
+            return count(true, 0);
+        }
+    }
+    return count(false, 0);
+}
+
+std::size_t NormaliseLineEnds(char16_t* text, std::size_t n)
+{
+    if (text == nullptr)
+        return 0;
+    std::size_t lf = FindLf(text, 0, n);
+    std::size_t w = lf; // units before the first LF stay where they are
+    while (lf < n) {
+        // The test looks at what was written, so a LF after a LF-turned-CR is dropped too.
+        if (w == 0 || text[w - 1] != kCr)
+            text[w++] = kCr;
+        const std::size_t next = FindLf(text, lf + 1, n);
+        const std::size_t run = next - (lf + 1);
+        if (run > 0 && w != lf + 1)
+            std::memmove(text + w, text + lf + 1, run * sizeof(char16_t));
+        w += run;
+        lf = next;
+    }
+    return w;
+}
+
+namespace {
+
+// Reports a failed decoding; otherwise makes every line end one CR and ends the text with a NUL.
+bool Settle(Decoded& d)
+{
+    switch (d.status) {
+    case DecodeStatus::Ok:
+        break;
+    case DecodeStatus::TooLarge:
+        ShowMessage(MsgTooLarge(), MsgIcon::Warning);
+        return false;
+    case DecodeStatus::NoText:
+    case DecodeStatus::NoMemory:
+        // A failure, not an empty book: an empty buffer in its place could be saved over the file.
+        ShowMessage(MsgNoMemory(), MsgIcon::Warning);
+        return false;
+    }
+    d.length = NormaliseLineEnds(d.text.get(), d.length);
+    d.text[d.length] = u'\0';
+    return true;
+}
+
+} // namespace
+
+void TextBuffer::Adopt(char16_t* text, std::int32_t length)
+{
+    m_text.reset(text);
+    m_length = length;
+}
+
+bool TextBuffer::Load(const QString& path)
 {
     Empty();
-    return false;
+    ReadOnlyFile file;
+    switch (file.Open(path)) {
+    case ReadOnlyFile::Status::Ok:
+        break;
+    case ReadOnlyFile::Status::Empty:
+        ShowMessage(MsgEmpty());
+        return true;
+    case ReadOnlyFile::Status::Over4G:
+        ShowMessage(MsgOver4G(), MsgIcon::Warning);
+        return false;
+    default:
+        ShowMessage(MsgOpenFailed(), MsgIcon::Warning);
+        return false;
+    }
+    if (file.Size() > static_cast<std::uint64_t>(kMaxTextUnits)) {
+        // Too large to read and then find out: count first, holding nothing.
+        const auto limit = static_cast<std::size_t>(kMaxTextUnits);
+        const auto units =
+            CountDecodedUnits([&](const PieceVisitor& visit) { return file.ForEachPiece(visit); }, limit);
+        if (units && *units > limit) {
+            ShowMessage(MsgTooLarge(), MsgIcon::Warning);
+            return false;
+        }
+    }
+    ReadOnlyFile::Buffer bytes;
+    std::size_t got = 0;
+    // Two spare bytes: a UTF-16 file's block becomes the text and keeps room for its NUL.
+    switch (file.ReadAll(bytes, got, 2)) {
+    case ReadOnlyFile::Status::Ok:
+        break;
+    case ReadOnlyFile::Status::Empty:
+        ShowMessage(MsgEmpty());
+        return true;
+    case ReadOnlyFile::Status::NoMemory:
+        ShowMessage(MsgMappingFailed(), MsgIcon::Warning);
+        return false;
+    default:
+        ShowMessage(MsgViewFailed(), MsgIcon::Warning);
+        return false;
+    }
+    file.Close();
+    Decoded d = DecodeBytes(bytes.get(), got, &bytes);
+    bytes.reset(); // the bytes are not kept once decoded
+    m_encoding = d.encoding;
+    if (!Settle(d))
+        return false;
+    Adopt(d.text.release(), static_cast<std::int32_t>(d.length));
+    return true;
+}
+
+bool TextBuffer::LoadFromBytes(const std::uint8_t* data, std::size_t size)
+{
+    Empty();
+    if (data == nullptr || size == 0) {
+        ShowMessage(MsgEmpty());
+        return true;
+    }
+    Decoded d = DecodeBytes(data, size, nullptr);
+    m_encoding = d.encoding;
+    if (!Settle(d))
+        return false;
+    Adopt(d.text.release(), static_cast<std::int32_t>(d.length));
+    return true;
+}
+
+namespace {
+
+// Appends `n` bytes to `out`, every CR byte followed by LF.
+void AppendWithCrLf(QByteArray& out, const char* p, std::size_t n)
+{
+    const char* end = p + n;
+    while (p < end) {
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+        const char* stop = cr ? cr + 1 : end;
+        out.append(p, stop - p);
+        if (cr)
+            out.append('\n');
+        p = stop;
+    }
+}
+
+std::size_t CountCr(const char16_t* text, std::size_t n)
+{
+    return static_cast<std::size_t>(std::count(text, text + n, kCr));
+}
+
+QByteArray EncodeUtf16(const char16_t* text, std::size_t n, bool bigEndian)
+{
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>((2 + (n + CountCr(text, n)) * 2)));
+    auto put = [&](char16_t u) {
+        const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+        if (bigEndian) {
+            out.append(hi);
+            out.append(lo);
+        } else {
+            out.append(lo);
+            out.append(hi);
+        }
+    };
+    put(0xFEFF);
+    for (std::size_t i = 0; i < n; ++i) {
+        put(text[i]);
+        if (text[i] == kCr)
+            put(kLf);
+    }
+    return out;
+}
+
+} // namespace
+
+bool TextBuffer::Save(const QString& path)
+{
+    const char16_t* text = m_text.get();
+    const std::size_t n = text ? static_cast<std::size_t>(m_length) : 0;
+    QByteArray out;
+    switch (m_encoding) {
+    case SourceEncoding::Ansi: {
+        bool exact = false;
+        const QByteArray ansi = CodePage::Utf16ToAnsi(text, n, &exact);
+        if (!exact) {
+            // The code page cannot hold every character: keep them all as UTF-16LE. The stored
+            // encoding stays, so the user's choice is not changed behind their back.
+            out = EncodeUtf16(text, n, false);
+            break;
+        }
+        out.reserve(ansi.size() + static_cast<qsizetype>(CountCr(text, n)));
+        AppendWithCrLf(out, ansi.constData(), static_cast<std::size_t>(ansi.size()));
+        break;
+    }
+    case SourceEncoding::Utf16Le:
+    case SourceEncoding::Utf16Be:
+        out = EncodeUtf16(text, n, m_encoding == SourceEncoding::Utf16Be);
+        break;
+    case SourceEncoding::Utf8Bom:
+    case SourceEncoding::Utf8: {
+        const std::string utf8 = CodePage::Utf16ToUtf8(text, n);
+        out.reserve(static_cast<qsizetype>(utf8.size() + CountCr(text, n) + 3));
+        if (m_encoding == SourceEncoding::Utf8Bom)
+            out.append("\xEF\xBB\xBF", 3);
+        AppendWithCrLf(out, utf8.data(), utf8.size());
+        break;
+    }
+    }
+    return WriteFileAtomically(path, out);
 }

@@ -2,10 +2,15 @@
 #include "settings/codepage.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
+#include <emmintrin.h>
 #include <iconv.h>
+#include <memory>
 #include <mutex>
+#include <new>
 
 namespace CodePage {
 namespace {
@@ -15,6 +20,7 @@ struct AnsiState
     std::mutex lock;
     QByteArray name = "CP936";
     std::array<bool, 256> lead{};
+    bool asciiCompatible = true;
     int generation = 0;
 };
 
@@ -24,15 +30,14 @@ AnsiState& State()
     return state;
 }
 
-bool ComputeLeadBytes(const QByteArray& name, std::array<bool, 256>& lead)
+bool ComputeLeadBytes(const QByteArray& name, std::array<bool, 256>& lead, bool* asciiCompatible)
 {
     iconv_t cd = iconv_open("UTF-16LE", name.constData());
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
+    bool ascii = true;
     for (int b = 0; b < 256; ++b) {
         lead[b] = false;
-        if (b < 0x80)
-            continue;
         char in[1] = {static_cast<char>(b)};
         char out[8];
         char* ip = in;
@@ -40,10 +45,19 @@ bool ComputeLeadBytes(const QByteArray& name, std::array<bool, 256>& lead)
         std::size_t il = 1, ol = sizeof out;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         const std::size_t r = iconv(cd, &ip, &il, &op, &ol);
+        if (b < 0x80) {
+            // Bytes below 0x80 may skip iconv only when each stands for itself, alone and complete.
+            const bool same = r != static_cast<std::size_t>(-1) && op - out == 2 &&
+                              static_cast<unsigned char>(out[0]) == b && out[1] == 0;
+            ascii = ascii && same;
+            continue;
+        }
         // A lone lead byte is an incomplete sequence.
         lead[b] = (r == static_cast<std::size_t>(-1) && errno == EINVAL);
     }
     iconv_close(cd);
+    if (asciiCompatible)
+        *asciiCompatible = ascii;
     return true;
 }
 
@@ -53,7 +67,7 @@ void EnsureInitialised()
     std::call_once(once, [] {
         AnsiState& s = State();
         std::lock_guard guard(s.lock);
-        ComputeLeadBytes(s.name, s.lead);
+        ComputeLeadBytes(s.name, s.lead, &s.asciiCompatible);
     });
 }
 
@@ -69,7 +83,7 @@ struct Converter
     }
 };
 
-iconv_t Open(Converter& c, bool toUnicode)
+iconv_t Open(Converter& c, bool toUnicode, bool* asciiCompatible = nullptr)
 {
     EnsureInitialised();
     AnsiState& s = State();
@@ -79,6 +93,8 @@ iconv_t Open(Converter& c, bool toUnicode)
         std::lock_guard guard(s.lock);
         name = s.name;
         generation = s.generation;
+        if (asciiCompatible)
+            *asciiCompatible = s.asciiCompatible;
     }
     if (c.generation != generation || c.cd == reinterpret_cast<iconv_t>(-1)) {
         if (c.cd != reinterpret_cast<iconv_t>(-1))
@@ -117,7 +133,8 @@ bool SetAnsiCodePage(const QString& name)
     if (n.isEmpty())
         return false;
     std::array<bool, 256> lead{};
-    if (!ComputeLeadBytes(n, lead))
+    bool ascii = true;
+    if (!ComputeLeadBytes(n, lead, &ascii))
         return false;
     iconv_t back = iconv_open(n.constData(), "UTF-16LE");
     if (back == reinterpret_cast<iconv_t>(-1))
@@ -128,6 +145,7 @@ bool SetAnsiCodePage(const QString& name)
     std::lock_guard guard(s.lock);
     s.name = n;
     s.lead = lead;
+    s.asciiCompatible = ascii;
     ++s.generation;
     return true;
 }
@@ -167,32 +185,76 @@ bool InitAnsiCodePage(const QString& override)
     return SetAnsiCodePage(name);
 }
 
-std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
+namespace {
+
+// Widens 16 ASCII bytes at `s` into 16 units at `out`.
+inline void Widen16(const std::uint8_t* s, char16_t* out)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(v, zero));
+}
+
+// Length of the ASCII run at s[0..n).
+inline std::size_t AsciiRun(const std::uint8_t* s, std::size_t n)
+{
+    std::size_t i = 0;
+    while (i + 16 <= n) {
+        const int mask = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        i += 16;
+    }
+    while (i < n && s[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// One decoder for writing and for counting, so the two can never disagree.
+template <bool Write> std::size_t DecodeUtf8(const std::uint8_t* data, std::size_t n, char16_t* out)
 {
     std::size_t i = 0, w = 0;
-    auto put = [&](char16_t u) {
-        if (out)
-            out[w] = u;
-        ++w;
-    };
     while (i < n) {
-        // ASCII fast path, eight bytes at a time.
-        while (i + 8 <= n) {
-            std::uint64_t chunk;
-            __builtin_memcpy(&chunk, data + i, 8);
-            if (chunk & 0x8080808080808080ULL)
+        // ASCII, 16 bytes at a time. Writing all 16 units is safe: w <= i and i + 16 <= n, and the
+        // caller's room is n units.
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            const int mask = _mm_movemask_epi8(v);
+            if constexpr (Write)
+                Widen16(data + i, out + w);
+            if (mask != 0) {
+                const auto run = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+                i += run;
+                w += run;
                 break;
-            if (out)
-                for (int k = 0; k < 8; ++k)
-                    out[w + k] = data[i + k];
-            w += 8;
-            i += 8;
+            }
+            i += 16;
+            w += 16;
+        }
+        // Runs of three-byte characters (CJK text) without the general path's branches.
+        while (i + 3 <= n) {
+            const std::uint8_t b0 = data[i];
+            if ((b0 & 0xF0) != 0xE0)
+                break;
+            const std::uint8_t b1 = data[i + 1], b2 = data[i + 2];
+            if (((b1 & 0xC0) != 0x80) | ((b2 & 0xC0) != 0x80))
+                break;
+            const std::uint32_t cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
+                break; // overlong or surrogate: the general path marks it
+            if constexpr (Write)
+                out[w] = static_cast<char16_t>(cp);
+            ++w;
+            i += 3;
         }
         if (i >= n)
             break;
         const std::uint8_t b = data[i];
         if (b < 0x80) {
-            put(b);
+            if constexpr (Write)
+                out[w] = b;
+            ++w;
             ++i;
             continue;
         }
@@ -217,7 +279,9 @@ std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
             if (b == 0xF4)
                 hi = 0x8F;
         } else {
-            put(0xFFFD);
+            if constexpr (Write)
+                out[w] = 0xFFFD;
+            ++w;
             ++i;
             continue;
         }
@@ -237,20 +301,36 @@ std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
             cp = (cp << 6) | (c & 0x3F);
         }
         if (!ok) {
-            put(0xFFFD);
+            if constexpr (Write)
+                out[w] = 0xFFFD;
+            ++w;
             i += k; // the maximal invalid subpart
             continue;
         }
         i += len;
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            put(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            if constexpr (Write) {
+                out[w] = static_cast<char16_t>(0xD800 + (cp >> 10));
+                out[w + 1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+            }
+            w += 2;
         } else {
-            put(static_cast<char16_t>(cp));
+            if constexpr (Write)
+                out[w] = static_cast<char16_t>(cp);
+            ++w;
         }
     }
     return w;
+}
+
+} // namespace
+
+std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
+{
+    if (data == nullptr)
+        return 0;
+    return out ? DecodeUtf8<true>(data, n, out) : DecodeUtf8<false>(data, n, nullptr);
 }
 
 std::string Utf16ToUtf8(const char16_t* text, std::size_t n)
@@ -286,37 +366,114 @@ std::string Utf16ToUtf8(const char16_t* text, std::size_t n)
     return out;
 }
 
+namespace {
+
+constexpr std::size_t kNoIconv = static_cast<std::size_t>(-1);
+
+// Start of the next run of at least 16 ASCII bytes in data[from..n), or n. Such runs are copied
+// without iconv; shorter ones are left in iconv's window, one call per stretch of text being cheaper.
+std::size_t NextAsciiRun(const std::uint8_t* data, std::size_t from, std::size_t n)
+{
+    std::size_t k = from;
+    while (k + 16 <= n) {
+        const int mask = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + k)));
+        if (mask == 0)
+            return k;
+        k += static_cast<std::size_t>(32 - __builtin_clz(static_cast<unsigned>(mask)));
+    }
+    return n;
+}
+
+// Decodes ANSI bytes. Writing: `out` holds `cap` units. Counting (`out` == nullptr): converts into a
+// scratch buffer and only counts. Bytes that start no character become U+FFFD.
+std::size_t DecodeAnsi(iconv_t cd, bool ascii, const std::uint8_t* data, std::size_t n, char16_t* out,
+                       std::size_t cap)
+{
+    std::array<char16_t, 8192> scratch;
+    const bool counting = out == nullptr;
+    char16_t* base = counting ? scratch.data() : out;
+    const std::size_t room = counting ? scratch.size() : cap;
+    std::size_t flushed = 0; // units counted and dropped from the scratch buffer
+    std::size_t w = 0;
+    auto put = [&](char16_t u) {
+        if (w == room) {
+            if (!counting)
+                return false;
+            flushed += w;
+            w = 0;
+        }
+        base[w++] = u;
+        return true;
+    };
+
+    std::size_t i = 0;
+    while (i < n) {
+        if (!counting && w == room)
+            break;
+        if (ascii) {
+            std::size_t run = AsciiRun(data + i, n - i);
+            if (counting) {
+                flushed += run;
+            } else {
+                run = std::min(run, room - w);
+                for (std::size_t k = 0; k < run; ++k)
+                    base[w + k] = data[i + k];
+                w += run;
+            }
+            i += run;
+            if (i >= n)
+                break;
+        }
+        std::size_t end = ascii ? NextAsciiRun(data, i, n) : n;
+        while (i < end) {
+            char* ip = reinterpret_cast<char*>(const_cast<std::uint8_t*>(data + i));
+            std::size_t il = end - i;
+            char* op = reinterpret_cast<char*>(base + w);
+            std::size_t ol = (room - w) * sizeof(char16_t);
+            const std::size_t r = iconv(cd, &ip, &il, &op, &ol);
+            const int err = errno;
+            i = static_cast<std::size_t>(reinterpret_cast<const std::uint8_t*>(ip) - data);
+            w = static_cast<std::size_t>(reinterpret_cast<char16_t*>(op) - base);
+            if (r != kNoIconv)
+                break;
+            if (err == E2BIG) {
+                if (!counting)
+                    return w; // only a code page giving more units than bytes gets here
+                flushed += w;
+                w = 0;
+                continue;
+            }
+            if (err == EINVAL && end < n) {
+                // A character runs past the window: widen it.
+                end = std::min(n, end + 8);
+                continue;
+            }
+            // EILSEQ, or a character cut off by the end of the data: mark the byte and go on.
+            if (!put(0xFFFD))
+                return flushed + w;
+            ++i;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return flushed + w;
+}
+
+} // namespace
+
 std::size_t AnsiToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
 {
-    iconv_t cd = Open(Decoder(), true);
+    if (data == nullptr || n == 0)
+        return 0;
+    bool ascii = true;
+    iconv_t cd = Open(Decoder(), true, &ascii);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         // Without a converter, keep ASCII and mark the rest.
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = data[i] < 0x80 ? data[i] : 0xFFFD;
+        if (out)
+            for (std::size_t i = 0; i < n; ++i)
+                out[i] = data[i] < 0x80 ? data[i] : 0xFFFD;
         return n;
     }
-    char* ip = reinterpret_cast<char*>(const_cast<std::uint8_t*>(data));
-    std::size_t il = n;
-    char* op = reinterpret_cast<char*>(out);
-    std::size_t ol = AnsiMaxUnits(n) * sizeof(char16_t);
-    while (il > 0) {
-        const std::size_t r = iconv(cd, &ip, &il, &op, &ol);
-        if (r != static_cast<std::size_t>(-1))
-            break;
-        if (errno == E2BIG)
-            break; // cannot happen: one byte never gives more than one unit here
-        // EILSEQ or EINVAL: this byte does not start a character; mark it and go on.
-        if (ol < sizeof(char16_t))
-            break;
-        const char16_t repl = 0xFFFD;
-        __builtin_memcpy(op, &repl, sizeof repl);
-        op += sizeof repl;
-        ol -= sizeof repl;
-        ++ip;
-        --il;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    return static_cast<std::size_t>(op - reinterpret_cast<char*>(out)) / sizeof(char16_t);
+    return DecodeAnsi(cd, ascii, data, n, out, AnsiMaxUnits(n));
 }
 
 QString AnsiToQString(const QByteArray& bytes)
@@ -333,6 +490,11 @@ QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact)
 {
     bool isExact = true;
     QByteArray out;
+    if (text == nullptr || n == 0) {
+        if (exact)
+            *exact = true;
+        return out;
+    }
     iconv_t cd = Open(Encoder(), false);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         out.reserve(static_cast<qsizetype>(n));
@@ -348,41 +510,59 @@ QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact)
             *exact = isExact;
         return out;
     }
-    // Up to four bytes per unit covers every code page iconv offers here.
-    out.resize(static_cast<qsizetype>(n * 4 + 4));
+    out.resize(static_cast<qsizetype>(n * 2 + 16));
     char* ip = reinterpret_cast<char*>(const_cast<char16_t*>(text));
     std::size_t il = n * sizeof(char16_t);
-    char* op = out.data();
-    std::size_t ol = static_cast<std::size_t>(out.size());
+    std::size_t used = 0;
     while (il > 0) {
+        char* op = out.data() + used;
+        std::size_t ol = static_cast<std::size_t>(out.size()) - used;
         const std::size_t r = iconv(cd, &ip, &il, &op, &ol);
+        const int err = errno;
+        used = static_cast<std::size_t>(op - out.data());
         if (r != static_cast<std::size_t>(-1)) {
             if (r > 0)
                 isExact = false; // irreversible conversions
             break;
         }
-        if (errno == E2BIG)
-            break;
+        if (err == E2BIG) {
+            out.resize(out.size() + static_cast<qsizetype>(il + 64));
+            continue;
+        }
         // A character the code page lacks (or a broken surrogate): write the default character.
         isExact = false;
-        const char16_t u = *reinterpret_cast<const char16_t*>(ip);
+        char16_t u;
+        std::memcpy(&u, ip, sizeof u);
         std::size_t skip = sizeof(char16_t);
         if (u >= 0xD800 && u <= 0xDBFF && il >= 4) {
-            const char16_t v = *reinterpret_cast<const char16_t*>(ip + 2);
+            char16_t v;
+            std::memcpy(&v, ip + 2, sizeof v);
             if (v >= 0xDC00 && v <= 0xDFFF)
                 skip = 4;
         }
-        if (ol < 1)
-            break;
-        *op++ = '?';
-        --ol;
+        if (used == static_cast<std::size_t>(out.size()))
+            out.resize(out.size() + 64);
+        out[static_cast<qsizetype>(used++)] = '?';
         ip += skip;
         il = il > skip ? il - skip : 0;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    out.truncate(static_cast<qsizetype>(op - out.data()));
-    if (exact)
+    out.truncate(static_cast<qsizetype>(used));
+    if (exact) {
+        // Some converters drop characters (a byte-order mark, for one) and still report success:
+        // only decoding the bytes again proves they hold the text.
+        if (isExact) {
+            std::unique_ptr<char16_t[]> back(new (std::nothrow) char16_t[AnsiMaxUnits(used) + 1]);
+            if (!back) {
+                isExact = false;
+            } else {
+                const std::size_t m =
+                    AnsiToUtf16(reinterpret_cast<const std::uint8_t*>(out.constData()), used, back.get());
+                isExact = m == n && std::memcmp(back.get(), text, n * sizeof(char16_t)) == 0;
+            }
+        }
         *exact = isExact;
+    }
     return out;
 }
 

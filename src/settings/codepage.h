@@ -36,7 +36,8 @@ inline std::size_t Utf8MaxUnits(std::size_t n)
 // UTF-16 to UTF-8. Lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(const char16_t* text, std::size_t n);
 
-// ANSI bytes to UTF-16. `out` must hold at least AnsiMaxUnits(n) units. Returns units written.
+// ANSI bytes to UTF-16. `out` must hold at least AnsiMaxUnits(n) units. Returns units written;
+// with out == nullptr only counts.
 std::size_t AnsiToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out);
 inline std::size_t AnsiMaxUnits(std::size_t n)
 {
@@ -45,7 +46,7 @@ inline std::size_t AnsiMaxUnits(std::size_t n)
 QString AnsiToQString(const QByteArray& bytes);
 
 // UTF-16 to ANSI bytes. Characters the code page cannot hold become '?'; `exact`, when given,
-// tells whether every character was represented.
+// tells whether the bytes decode back to exactly the text.
 QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact = nullptr);
 QByteArray QStringToAnsi(const QString& text, bool* exact = nullptr);
 
