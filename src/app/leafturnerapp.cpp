@@ -5,6 +5,8 @@
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
+#include "layout/layoutengine.h"
+#include "layout/textmetrics.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
@@ -47,6 +49,8 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
 {
     // Settings, side files and the profile folder were set up by InitCore before this point;
     // here come the process-wide pictures and fonts, the window, the command line and the restore.
+    RebuildTextMetrics();
+    InstallLayoutEngine();
     LoadRecentFiles();
 
     m_document = std::make_unique<CLeafturnerDoc>();

@@ -1,23 +1,450 @@
-// CLeafturnerView: the reading view (pages come with the layout library).
+// CLeafturnerView: pages, navigation, history, input, the scroll bar and re-layout.
 #include "views/leafturnerview.h"
 
+#include "document/leafturnerdoc.h"
+#include "layout/pagegeometry.h"
+#include "layout/textmetrics.h"
+#include "settings/parablock.h"
+#include "ui/commandids.h"
+#include "views/readingrender.h"
+#include "views/viewhost.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 CLeafturnerView::CLeafturnerView(CLeafturnerDoc* document, ViewHost* host, QWidget* parent)
     : QAbstractScrollArea(parent), CMyView(document), m_host(host)
 {
+    setObjectName(QStringLiteral("ReadingView"));
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, 0);
+    bar->setPageStep(1);
+    connect(bar, &QScrollBar::actionTriggered, this, &CLeafturnerView::OnScrollAction);
+    connect(bar, &QScrollBar::sliderReleased, this, &CLeafturnerView::OnSliderReleased);
+}
+
+CLeafturnerView::~CLeafturnerView() = default;
+
+TextBuffer* CLeafturnerView::Buffer() const
+{
+    return GetDocument() ? GetDocument()->Buffer() : nullptr;
+}
+
+void CLeafturnerView::ComputeLayout(QSize* pageSize, bool* spread) const
+{
+    ComputePageSize(BookRect(viewport()->rect(), false), pageSize, spread);
+}
+
+void CLeafturnerView::UpdateScrollRange()
+{
+    m_settingScroll = true;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, m_spread ? m_pageCount / 2 : m_pageCount - 1));
+    bar->setPageStep(1);
+    bar->setValue(0);
+    bar->setEnabled(true);
+    m_settingScroll = false;
+}
+
+void CLeafturnerView::SetScrollPosition(int page)
+{
+    m_settingScroll = true;
+    verticalScrollBar()->setValue(m_spread ? page / 2 : page);
+    m_settingScroll = false;
 }
 
 void CLeafturnerView::OnInitialUpdate()
+{
+    m_history.Reset();
+    m_currentOffset = 0;
+    m_pageCount = 0;
+    m_currentPage = 0;
+    m_pageSize = QSize(0, 0);
+    m_spread = false;
+    ComputeLayout(&m_pageSize, &m_spread);
+    if (TextBuffer* buffer = Buffer()) {
+        buffer->Paginate(m_pageSize);
+        m_pageCount = buffer->PageCount();
+    }
+    UpdateScrollRange();
+    Repaint();
+    if (m_host)
+        m_host->PushStatusText(this);
+}
+
+void CLeafturnerView::ShowPage(int page)
+{
+    if (m_pageCount == 0)
+        return;
+    const int p = ClampPage(page, m_pageCount, m_spread);
+    if (p == m_currentPage)
+        return;
+    m_currentPage = p;
+    TextBuffer* buffer = Buffer();
+    m_currentOffset = buffer ? buffer->PageStart(p) : 0;
+    m_history.Record(m_currentOffset);
+    ParaSetInt(m_currentOffset, PARA_LAST_POS);
+    SetScrollPosition(p);
+    Repaint();
+    if (m_host)
+        m_host->PushStatusText(this);
+}
+
+void CLeafturnerView::ShowTrackedPage(int page)
+{
+    // Dragging the thumb moves without history and without animation.
+    if (m_pageCount == 0)
+        return;
+    const int p = ClampPage(page, m_pageCount, m_spread);
+    if (p == m_currentPage)
+        return;
+    m_currentPage = p;
+    TextBuffer* buffer = Buffer();
+    m_currentOffset = buffer ? buffer->PageStart(p) : 0;
+    ParaSetInt(m_currentOffset, PARA_LAST_POS);
+    Repaint();
+    if (m_host)
+        m_host->PushStatusText(this);
+}
+
+void CLeafturnerView::TurnPage(int target)
+{
+    if (TextBuffer* buffer = Buffer()) {
+        const int from = ClampPage(m_currentPage, m_pageCount, m_spread);
+        const int to = ClampPage(target, m_pageCount, m_spread);
+        if (m_pageCount > 0 && from != to)
+            PlayReadingPageTurn(*this, *buffer, from, to, [this](const QImage& frame) {
+                m_turnFrame = frame;
+                viewport()->repaint();
+            });
+        m_turnFrame = QImage();
+    }
+    ShowPage(target);
+}
+
+void CLeafturnerView::Relayout()
+{
+    TextBuffer* buffer = Buffer();
+    if (!buffer)
+        return;
+    m_pageCount = buffer->Paginate(m_pageSize);
+    UpdateScrollRange();
+    const int p = ClampPage(buffer->PageOf(m_currentOffset), m_pageCount, m_spread);
+    if (p != m_currentPage) {
+        m_currentPage = p;
+        ParaSetInt(m_currentOffset, PARA_LAST_POS);
+    }
+    SetScrollPosition(m_currentPage);
+    if (m_host)
+        m_host->PushStatusText(this);
+    Repaint();
+}
+
+void CLeafturnerView::SettingsChanged(bool layoutChanged)
+{
+    (void)layoutChanged;
+    if (Buffer()) {
+        ComputeLayout(&m_pageSize, &m_spread);
+        Relayout();
+    }
+    Repaint();
+}
+
+void CLeafturnerView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (m_pageSize.width() == 0 || m_pageSize.height() == 0)
+        return;
+    QSize size = m_pageSize;
+    bool spread = m_spread;
+    ComputeLayout(&size, &spread);
+    if (size == m_pageSize && spread == m_spread)
+        return;
+    if (size.width() != 0 && size.height() != 0) {
+        m_pageSize = size;
+        m_spread = spread;
+        Relayout();
+    }
+}
+
+std::int32_t CLeafturnerView::OffsetUnderMouse()
+{
+    int page = m_currentPage;
+    if (m_spread && viewport()->mapFromGlobal(QCursor::pos()).x() > viewport()->width() / 2)
+        ++page;
+    TextBuffer* buffer = Buffer();
+    return buffer ? buffer->PageStart(page) : 0;
+}
+
+void CLeafturnerView::GoToOffset(std::int32_t offset)
+{
+    if (TextBuffer* buffer = Buffer())
+        ShowPage(buffer->PageOf(offset));
+}
+
+QString CLeafturnerView::FormatStatusText() const
+{
+    if (m_pageCount <= 0)
+        return {};
+    return QString::asprintf("%d/%d, %.02f%%", m_currentPage + 1, m_pageCount, PagePercent(m_currentPage, m_pageCount));
+}
+
+QString CLeafturnerView::FormatPositionLabel(std::int32_t offset) const
+{
+    TextBuffer* buffer = Buffer();
+    if (!buffer)
+        return {};
+    return QString::number(buffer->PageOf(offset) + 1);
+}
+
+std::int32_t CLeafturnerView::CurrentOffset() const
+{
+    TextBuffer* buffer = Buffer();
+    if (!buffer || m_pageCount <= 0)
+        return 0;
+    int b = m_currentPage + 1;
+    if (m_spread)
+        ++b;
+    const std::int32_t c = buffer->PageStart(std::min(b, m_pageCount - 1));
+    return c > 0 ? c - 1 : 0;
+}
+
+void CLeafturnerView::GoToPushStatus()
+{
+    if (m_host)
+        m_host->PushStatusText(this);
+}
+
+bool CLeafturnerView::OnCmdMsg(int id)
+{
+    switch (id) {
+    case Cmd::FirstPage:
+        ShowPage(0);
+        return true;
+    case Cmd::PrevPage:
+        TurnPage(m_currentPage - (m_spread ? 2 : 1));
+        return true;
+    case Cmd::NextPage:
+        TurnPage(m_currentPage + (m_spread ? 2 : 1));
+        return true;
+    case Cmd::LastPage:
+        ShowPage(m_pageCount - 1);
+        return true;
+    case Cmd::Back:
+        if (m_history.CanGoBack() && Buffer())
+            ShowPage(Buffer()->PageOf(m_history.Back()));
+        return true;
+    case Cmd::Forward:
+        if (m_history.CanGoForward() && Buffer())
+            ShowPage(Buffer()->PageOf(m_history.Forward()));
+        return true;
+    case Cmd::Vertical:
+        ParaSetInt(ParaGetInt(PARA_VERTICAL_LINE) ? 0 : 1, PARA_VERTICAL_LINE);
+        RebuildTextMetrics();
+        // Cell and pitch may swap roles: the page size is computed again.
+        ComputeLayout(&m_pageSize, &m_spread);
+        Relayout();
+        Repaint();
+        return true;
+    case Cmd::GoToPage:
+        if (Buffer() && m_pageCount > (m_spread ? 2 : 1)) {
+            GoToPageDialog dialog(this, this);
+            dialog.exec();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CLeafturnerView::OnUpdateCmdUI(int id, CmdUI& ui)
+{
+    const bool hasText = Buffer() != nullptr;
+    switch (id) {
+    case Cmd::FirstPage:
+    case Cmd::PrevPage:
+    case Cmd::NextPage:
+    case Cmd::LastPage:
+    case Cmd::GoToPage:
+        ui.enabled = hasText;
+        return true;
+    case Cmd::Back:
+        ui.enabled = m_history.CanGoBack();
+        return true;
+    case Cmd::Forward:
+        ui.enabled = m_history.CanGoForward();
+        return true;
+    case Cmd::Vertical:
+        ui.checked = ParaGetInt(PARA_VERTICAL_LINE) != 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CLeafturnerView::keyPressEvent(QKeyEvent* event)
+{
+    auto post = [this](int id) {
+        if (m_host)
+            m_host->PostCommand(id);
+    };
+    if (event->modifiers() & Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_Left:
+            post(Cmd::Back);
+            break;
+        case Qt::Key_Right:
+            post(Cmd::Forward);
+            break;
+        default:
+            break;
+        }
+    } else {
+        switch (event->key()) {
+        case Qt::Key_Backspace:
+        case Qt::Key_PageUp:
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            post(Cmd::PrevPage);
+            break;
+        case Qt::Key_Space:
+        case Qt::Key_PageDown:
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            post(Cmd::NextPage);
+            break;
+        case Qt::Key_End:
+            post(Cmd::LastPage);
+            break;
+        case Qt::Key_Home:
+            post(Cmd::FirstPage);
+            break;
+        default:
+            break;
+        }
+    }
+    event->accept();
+}
+
+void CLeafturnerView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && m_host) {
+        const bool right = event->position().x() >= viewport()->width() / 2;
+        const bool vertical = ParaGetInt(PARA_VERTICAL_LINE) != 0;
+        m_host->PostCommand(right != vertical ? Cmd::NextPage : Cmd::PrevPage);
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CLeafturnerView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && !Buffer() && m_host)
+        m_host->PostCommand(Cmd::FileOpen);
+    QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
+void CLeafturnerView::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
+        return;
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0)
+        return;
+    ShowPage(m_currentPage - (m_spread ? 2 * steps : steps));
+}
+
+void CLeafturnerView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_host)
+        return;
+    QPoint global = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        global = viewport()->mapToGlobal(QPoint(5, 5));
+    m_host->ShowContextMenu(160, global);
+}
+
+bool CLeafturnerView::viewportEvent(QEvent* event)
+{
+    // Wheel turns are handled above; the scroll area must not scroll the viewport on its own.
+    if (event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void CLeafturnerView::OnScrollAction(int action)
+{
+    if (m_settingScroll)
+        return;
+    QScrollBar* bar = verticalScrollBar();
+    auto post = [this](int id) {
+        if (m_host)
+            m_host->PostCommand(id);
+    };
+    const int position = m_spread ? m_currentPage / 2 : m_currentPage;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+    case QAbstractSlider::SliderPageStepSub:
+        bar->setSliderPosition(position);
+        post(Cmd::PrevPage);
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+    case QAbstractSlider::SliderPageStepAdd:
+        bar->setSliderPosition(position);
+        post(Cmd::NextPage);
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        bar->setSliderPosition(position);
+        post(Cmd::FirstPage);
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        bar->setSliderPosition(position);
+        post(Cmd::LastPage);
+        break;
+    case QAbstractSlider::SliderMove: {
+        const int value = bar->sliderPosition();
+        ShowTrackedPage(m_spread ? value * 2 : value);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CLeafturnerView::OnSliderReleased()
+{
+    SetScrollPosition(m_currentPage);
+}
+
+QImage CLeafturnerView::ComposePage(int page) const
+{
+    return ComposeReadingView(viewport()->size(), GetDocument() ? GetDocument()->Buffer() : nullptr, m_pageSize,
+                              m_spread, page, devicePixelRatioF());
+}
+
+void CLeafturnerView::Repaint()
 {
     viewport()->update();
 }
 
 void CLeafturnerView::paintEvent(QPaintEvent*)
 {
-    QPainter p(viewport());
-    p.fillRect(viewport()->rect(), Qt::black);
+    QPainter painter(viewport());
+    if (!m_turnFrame.isNull()) {
+        painter.drawImage(0, 0, m_turnFrame);
+        return;
+    }
+    painter.drawImage(0, 0, ComposePage(m_currentPage));
 }
