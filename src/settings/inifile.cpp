@@ -460,12 +460,11 @@ void SyncFolder(const QByteArray& folder)
 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    // Write through a symlink to its target, so the link stays a link.
-    QString target = path;
+    // Write through symlinks (chains too) to the final target, so every link stays a link.
     QFileInfo info(path);
-    if (info.isSymLink()) {
-        target = info.symLinkTarget();
-        if (target.isEmpty())
+    for (int hops = 0; info.isSymLink(); ++hops) {
+        const QString target = info.symLinkTarget();
+        if (target.isEmpty() || hops == 40)
             return false;
         info = QFileInfo(target);
     }
