@@ -40,4 +40,24 @@ TEST(GrowableDialog, FirstSizeIsTheMinimumAndChangesArriveAsDeltas)
     EXPECT_EQ(dlg.steps.back(), QSize(10, 0));
 }
 
+TEST(GrowableDialog, OpenedMaximisedKeepsItsNormalSizeAsTheMinimum)
+{
+    GrowLog dlg;
+    dlg.resize(300, 200);
+    dlg.showMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QTest::qWait(20);
+    EXPECT_EQ(dlg.InitialSize(), QSize(300, 200));
+    EXPECT_EQ(dlg.minimumSize(), QSize(300, 200));
+    int dx = 0;
+    int dy = 0;
+    for (const QSize& step : dlg.steps) {
+        dx += step.width();
+        dy += step.height();
+    }
+    // The controls were told about the whole way from the normal size to the maximised one.
+    EXPECT_EQ(QSize(300 + dx, 200 + dy), dlg.size());
+    EXPECT_GT(dlg.size().width(), 300);
+}
+
 } // namespace
