@@ -11,9 +11,10 @@ int PaginateText(const char16_t* text, std::int32_t length, int lines, int lineL
     table.Clear();
     if (lines <= 0 || text == nullptr || length <= 0 || advances == nullptr)
         return 0;
+    LineCutState state;
     std::int32_t pos = 0;
     while (pos < length) {
-        const std::int32_t next = CutPage(text, pos, length, lines, lineLength, advances);
+        const std::int32_t next = CutPage(text, pos, length, lines, lineLength, advances, state);
         if (next == pos)
             break;
         try {

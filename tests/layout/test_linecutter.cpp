@@ -84,35 +84,69 @@ TEST(LineCutter, UnitWiderThanLineStopsPagination)
     EXPECT_TRUE(Paginate(u"Wabc", 3, 40, adv.data()).empty());
 }
 
+namespace {
+
+// The cut written as plainly as possible, to hold the fast one to.
+std::int32_t ReferenceCut(const std::u16string& text, std::int32_t pos, int lineLength,
+                          const std::uint8_t* adv)
+{
+    int sum = 0;
+    for (auto i = static_cast<std::size_t>(pos); i < text.size(); ++i) {
+        sum += adv[text[i]];
+        if (sum > lineLength)
+            return static_cast<std::int32_t>(i);
+        if (text[i] == u'\r')
+            return static_cast<std::int32_t>(i + 1);
+    }
+    return static_cast<std::int32_t>(text.size());
+}
+
+} // namespace
+
 TEST(LineCutter, PagesHoldExactlyWhatDrawingCuts)
 {
-    // Mixed widths, CR runs and long lines: drawing a page cuts line by line from its start; the
-    // units it consumes must end where the next page begins.
-    std::array<std::uint8_t, 65536> adv{};
-    for (int u = 0; u < 65536; ++u)
-        adv[static_cast<std::size_t>(u)] = static_cast<std::uint8_t>(3 + (u * 7) % 23);
-    adv[u'\r'] = 0;
+    // Drawing cuts a page line by line from its start with a fresh state; the units it consumes must
+    // end where the next page begins, and every line must match the plain reference cut. Tried with
+    // scattered widths (the line-length guess is mostly wrong) and with near-uniform Chinese text (it
+    // is mostly right), with CR runs and odd narrow or zero-width units.
+    std::array<std::uint8_t, 65536> scattered{};
+    std::array<std::uint8_t, 65536> chinese{};
+    for (int u = 0; u < 65536; ++u) {
+        scattered[static_cast<std::size_t>(u)] = static_cast<std::uint8_t>(3 + (u * 7) % 23);
+        chinese[static_cast<std::size_t>(u)] = u < 0x100 ? static_cast<std::uint8_t>(u % 17) : 26;
+    }
+    scattered[u'\r'] = 0;
+    chinese[u'\r'] = 0;
     std::u16string text;
     std::uint32_t seed = 12345;
     for (int i = 0; i < 200000; ++i) {
         seed = seed * 1103515245u + 12345u;
-        const std::uint32_t r = (seed >> 16) % 100;
-        text.push_back(r < 4 ? u'\r' : static_cast<char16_t>(0x4E00 + (seed >> 8) % 5000));
+        const std::uint32_t r = (seed >> 16) % 1000;
+        if (r < 5)
+            text.push_back(u'\r');
+        else if (r < 40)
+            text.push_back(static_cast<char16_t>(1 + (seed >> 8) % 255));
+        else
+            text.push_back(static_cast<char16_t>(0x4E00 + (seed >> 8) % 5000));
     }
-    const int lines = 9;
-    const int lineLength = 250;
-    const auto starts = Paginate(text, lines, lineLength, adv.data());
-    ASSERT_GT(starts.size(), 100u);
     const auto end = static_cast<std::int32_t>(text.size());
-    for (std::size_t page = 0; page < starts.size(); ++page) {
-        std::int32_t pos = starts[page];
-        for (int n = 0; n < lines && pos < end; ++n) {
-            const std::int32_t next = CutLine(text.data(), pos, end, lineLength, adv.data());
-            ASSERT_GT(next, pos);
-            pos = next;
+    for (const auto* adv : {scattered.data(), chinese.data()}) {
+        for (int lineLength : {30, 250, 312, 1000}) {
+            const int lines = 9;
+            const auto starts = Paginate(text, lines, lineLength, adv);
+            ASSERT_GT(starts.size(), 10u);
+            for (std::size_t page = 0; page < starts.size(); ++page) {
+                std::int32_t pos = starts[page];
+                for (int n = 0; n < lines && pos < end; ++n) {
+                    const std::int32_t next = CutLine(text.data(), pos, end, lineLength, adv);
+                    ASSERT_EQ(next, ReferenceCut(text, pos, lineLength, adv));
+                    ASSERT_GT(next, pos);
+                    pos = next;
+                }
+                const std::int32_t expected = page + 1 < starts.size() ? starts[page + 1] : end;
+                ASSERT_EQ(pos, expected) << "page " << page << " line length " << lineLength;
+            }
         }
-        const std::int32_t expected = page + 1 < starts.size() ? starts[page + 1] : end;
-        ASSERT_EQ(pos, expected) << "page " << page;
     }
 }
 
