@@ -45,7 +45,7 @@ protected:
 
 TEST_F(CmdReformatTest, SimpleWritesUtf16WithMarkAndCrLf)
 {
-    Write("book.txt", QStringLiteral("a b  \n\n\n  c d\n").toUtf8());
+    Write("book.txt", QByteArray("a b  \r\n\r\n\r\n  c d\r\n"));
     EXPECT_EQ(Run({Path("book.txt"), QStringLiteral("--simple"), QStringLiteral("--out"), Path("out.txt")}),
               0);
     EXPECT_EQ(Read("out.txt"), Utf16LeWithMark(QStringLiteral("　　a b\r\n　　c d\r\n")));
