@@ -7,14 +7,18 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 struct Event
 {
-    QString what;
+    std::string what;
     COLORREF colour;
     int id;
     bool operator==(const Event&) const = default;
@@ -27,7 +31,7 @@ public:
     explicit PickerLog(CColourPicker* picker)
     {
         auto log = [this](const char* what) {
-            return [this, what](COLORREF c, int id) { events.push_back({QString::fromLatin1(what), c, id}); };
+            return [this, what](COLORREF c, int id) { events.push_back({what, c, id}); };
         };
         QObject::connect(picker, &CColourPicker::selectionChanged, log("changed"));
         QObject::connect(picker, &CColourPicker::dropDown, log("dropDown"));
@@ -35,12 +39,18 @@ public:
         QObject::connect(picker, &CColourPicker::selectionEnded, log("ended"));
         QObject::connect(picker, &CColourPicker::selectionCancelled, log("cancelled"));
     }
-    QStringList Names() const
+    std::vector<std::string> Names() const
     {
-        QStringList names;
+        std::vector<std::string> names;
         for (const Event& e : events)
-            names << e.what;
+            names.push_back(e.what);
         return names;
+    }
+    // The last two notifications: how the popup ended.
+    std::vector<std::string> Ending() const
+    {
+        const std::vector<std::string> all = Names();
+        return {all.end() - std::min<std::ptrdiff_t>(2, std::ssize(all)), all.end()};
     }
     std::vector<Event> events;
 };
@@ -85,13 +95,13 @@ TEST_F(ColourPickerTest, OpensWithThePaletteCellOfItsColourHot)
     EXPECT_EQ(CColourPopup::ColourName(popup->HotCell()), QStringLiteral("Dark Teal"));
     EXPECT_EQ(CColourPopup::ColourName(35), QStringLiteral("Pale green "));
     ASSERT_EQ(log.events.size(), 1u);
-    EXPECT_EQ(log.events[0], (Event{QStringLiteral("dropDown"), RGBRef(0, 0, 94), 1004}));
+    EXPECT_EQ(log.events[0], (Event{"dropDown", RGBRef(0, 0, 94), 1004}));
 
     QTest::keyClick(popup, Qt::Key_Escape);
     Settle();
     EXPECT_FALSE(m_picker->IsActive());
     EXPECT_EQ(m_picker->Popup(), nullptr);
-    EXPECT_EQ(log.Names(), (QStringList{"dropDown", "closeUp", "cancelled"}));
+    EXPECT_EQ(log.Names(), (Names{"dropDown", "closeUp", "cancelled"}));
     EXPECT_EQ(log.events.back().colour, RGBRef(0, 0, 94));
     EXPECT_EQ(m_picker->CurrentColour(), RGBRef(0, 0, 94));
 }
@@ -148,9 +158,9 @@ TEST_F(ColourPickerTest, ClickingACellEndsWithItsColourAfterCloseUp)
     EXPECT_EQ(popup->HotCell(), 16);
     QTest::mouseClick(popup, Qt::LeftButton, {}, red);
     Settle();
-    EXPECT_EQ(log.Names(), (QStringList{"dropDown", "changed", "closeUp", "ended"}));
+    EXPECT_EQ(log.Names(), (Names{"dropDown", "changed", "closeUp", "ended"}));
     EXPECT_EQ(log.events[1].colour, RGBRef(255, 0, 0));
-    EXPECT_EQ(log.events[3], (Event{QStringLiteral("ended"), RGBRef(255, 0, 0), 1004}));
+    EXPECT_EQ(log.events[3], (Event{"ended", RGBRef(255, 0, 0), 1004}));
     EXPECT_EQ(m_picker->CurrentColour(), RGBRef(255, 0, 0));
     EXPECT_FALSE(m_picker->IsActive());
 
@@ -187,8 +197,9 @@ TEST_F(ColourPickerTest, KeysMoveTheHotCellAndTrackingFollowsUntilCancel)
     QTest::keyClick(popup, Qt::Key_Escape);
     Settle();
     EXPECT_EQ(m_picker->CurrentColour(), RGBRef(0, 0, 94));
-    EXPECT_EQ(log.Names().count(QStringLiteral("changed")), 6);
-    EXPECT_EQ(log.Names().mid(log.events.size() - 2), (QStringList{"closeUp", "cancelled"}));
+    const Names seen = log.Names();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "changed"), 6);
+    EXPECT_EQ(log.Ending(), (Names{"closeUp", "cancelled"}));
 }
 
 TEST_F(ColourPickerTest, CancellingTheColourDialogRestoresTheOpeningColour)
@@ -214,7 +225,7 @@ TEST_F(ColourPickerTest, CancellingTheColourDialogRestoresTheOpeningColour)
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0], QColor(10, 20, 30));
     EXPECT_EQ(m_picker->CurrentColour(), RGBRef(10, 20, 30));
-    EXPECT_EQ(log.events.back(), (Event{QStringLiteral("cancelled"), RGBRef(10, 20, 30), 1004}));
+    EXPECT_EQ(log.events.back(), (Event{"cancelled", RGBRef(10, 20, 30), 1004}));
     EXPECT_FALSE(m_picker->IsActive());
 
     answer = QColor(200, 100, 50);
@@ -223,7 +234,7 @@ TEST_F(ColourPickerTest, CancellingTheColourDialogRestoresTheOpeningColour)
     QTest::mouseClick(popup, Qt::LeftButton, {}, popup->CellRect(CColourPopup::kHotCustomBox).center());
     Settle();
     EXPECT_EQ(m_picker->CurrentColour(), RGBRef(200, 100, 50));
-    EXPECT_EQ(log.Names().mid(log.events.size() - 2), (QStringList{"closeUp", "ended"}));
+    EXPECT_EQ(log.Ending(), (Names{"closeUp", "ended"}));
 }
 
 TEST_F(ColourPickerTest, TextSelectionModeEditsTheTextColour)
@@ -253,7 +264,7 @@ TEST_F(ColourPickerTest, ClickOutsideThePopupCancels)
     QTest::mousePress(popup, Qt::LeftButton, {}, QPoint(-20, -20));
     Settle();
     EXPECT_EQ(m_picker->Popup(), nullptr);
-    EXPECT_EQ(log.Names(), (QStringList{"dropDown", "closeUp", "cancelled"}));
+    EXPECT_EQ(log.Names(), (Names{"dropDown", "closeUp", "cancelled"}));
     EXPECT_EQ(m_picker->CurrentColour(), RGBRef(255, 255, 255));
 }
 
