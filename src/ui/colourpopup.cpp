@@ -25,7 +25,6 @@ CColourPopup::CColourPopup(QWidget* picker, COLORREF initial, const QString& def
     : QWidget(picker, Qt::Popup | Qt::FramelessWindowHint), m_initial(initial), m_defaultText(defaultText),
       m_customText(customText), m_runner(std::move(runner))
 {
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
