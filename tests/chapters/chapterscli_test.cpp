@@ -1,0 +1,75 @@
+// leafturner-cli chapters: rows from the profile's conditions and settings; the condition file is
+// only read.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+class ChaptersCli : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void Write(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(m_dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    int Run(QByteArray* out, QByteArray* err = nullptr)
+    {
+        QProcess p;
+        p.start(QStringLiteral(LT_CLI_PATH),
+                {QStringLiteral("--profile"), m_dir.path(), QStringLiteral("chapters"),
+                 m_dir.filePath(QStringLiteral("book.txt"))});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        *out = p.readAllStandardOutput();
+        if (err)
+            *err = p.readAllStandardError();
+        return p.exitCode();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ChaptersCli, DefaultsThenProfileConditionsAndSettings)
+{
+    Write(QStringLiteral("book.txt"), QStringLiteral("序言\r\n　　第十二章　风起\r\n第3章 上\r\n第3章 下\r\n"
+                                                     "第四回风\r\n后记\r\n")
+                                          .toUtf8());
+    QByteArray out;
+    ASSERT_EQ(Run(&out), 0);
+    EXPECT_EQ(out.toStdString(), "3\t第十二章　风起\n13\t第3章 上\n30\t后记\n");
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("Leafturner.chp"))));
+
+    // No separator needed, repeated numbers kept, and only the conditions of the file.
+    Write(QStringLiteral("Leafturner.ini"),
+          "[ParaBlock]\r\nPARA_CHP_SEP_BLANK=0\r\nPARA_CHP_NO_DUP_CHPT=0\r\n");
+    const QString chp = QStringLiteral("*第×章\r\n第×回\r\n");
+    Write(QStringLiteral("Leafturner.chp"),
+          QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(chp.utf16()), chp.size() * 2));
+    ASSERT_EQ(Run(&out), 0);
+    EXPECT_EQ(out.toStdString(), "3\t第十二章　风起\n13\t第3章 上\n19\t第3章 下\n");
+    // A file holding only the mark is an empty list, not the defaults.
+    Write(QStringLiteral("Leafturner.chp"), QByteArray("\xFF\xFE", 2));
+    ASSERT_EQ(Run(&out), 0);
+    EXPECT_TRUE(out.isEmpty());
+}
+
+TEST_F(ChaptersCli, FailuresExitWithMessage)
+{
+    QByteArray out, err;
+    EXPECT_EQ(Run(&out, &err), 1);
+    EXPECT_EQ(QString::fromUtf8(err).trimmed(), QStringLiteral("文件打开失败。"));
+
+    Write(QStringLiteral("book.txt"), QStringLiteral("第1章 甲\r\n").toUtf8());
+    Write(QStringLiteral("Leafturner.ini"),
+          "[ParaBlock]\r\nPARA_CHP_ENG_DIGIT=0\r\nPARA_CHP_CHN_LOWER=0\r\n");
+    EXPECT_EQ(Run(&out, &err), 1);
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("抱歉，查找条件有问题，请检查设置。")));
+}
+
+} // namespace
