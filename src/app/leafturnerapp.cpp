@@ -182,7 +182,8 @@ QString CLeafturnerApp::AskOpenPath(QWidget* parent)
 
 QString CLeafturnerApp::HelpFilePath()
 {
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Leafturner.htm"));
+    const QString beside =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Leafturner.htm"));
     if (QFileInfo::exists(beside))
         return beside;
     const QStringList data = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,

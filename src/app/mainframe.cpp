@@ -62,8 +62,16 @@ struct Placement
     }
 };
 
-enum { SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3, SW_MINIMIZE = 6, SW_SHOWMINNOACTIVE = 7,
-       SW_RESTORE = 9, SW_FORCEMINIMIZE = 11 };
+enum
+{
+    SW_SHOWNORMAL = 1,
+    SW_SHOWMINIMIZED = 2,
+    SW_SHOWMAXIMIZED = 3,
+    SW_MINIMIZE = 6,
+    SW_SHOWMINNOACTIVE = 7,
+    SW_RESTORE = 9,
+    SW_FORCEMINIMIZE = 11
+};
 
 } // namespace
 
@@ -132,7 +140,8 @@ void CMainFrame::CreateActions()
     MakeAction(OrganizeBookmarks, QStringLiteral("整理书签..."), QKeySequence(Qt::CTRL | Qt::Key_G));
     MakeAction(ViewToolbar, QStringLiteral("工具栏(&T)"))->setCheckable(true);
     MakeAction(ViewStatusBar, QStringLiteral("状态栏(&S)"))->setCheckable(true);
-    MakeAction(ChapterList, QStringLiteral("章节列表"), QKeySequence(Qt::CTRL | Qt::Key_P))->setCheckable(true);
+    MakeAction(ChapterList, QStringLiteral("章节列表"), QKeySequence(Qt::CTRL | Qt::Key_P))
+        ->setCheckable(true);
     MakeAction(FileList, QStringLiteral("文件列表"), QKeySequence(Qt::CTRL | Qt::Key_W))->setCheckable(true);
     MakeAction(Vertical, QStringLiteral("竖排显示"))->setCheckable(true);
     MakeAction(DisplaySettings, QStringLiteral("显示设置..."), QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -171,8 +180,8 @@ void CMainFrame::CreateMenus()
     add(file, {0, AppExit});
 
     QMenu* edit = bar->addMenu(QStringLiteral("编辑(&E)"));
-    add(edit, {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace, EditRepeat,
-               0, Reformat, RepairGarbled, 0, EditMode});
+    add(edit, {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace,
+               EditRepeat, 0, Reformat, RepairGarbled, 0, EditMode});
 
     QMenu* go = bar->addMenu(QStringLiteral("翻页(&G)"));
     add(go, {FirstPage, PrevPage, NextPage, LastPage, 0, GoToPage, 0, Back, Forward});
@@ -181,8 +190,8 @@ void CMainFrame::CreateMenus()
     add(marks, {AddBookmark, OrganizeBookmarks});
 
     QMenu* view = bar->addMenu(QStringLiteral("查看(&V)"));
-    add(view, {ViewToolbar, ViewStatusBar, 0, ChapterList, FileList, 0, Vertical, DisplaySettings, 0, FileNameInTitle,
-               CustomizeToolbar});
+    add(view, {ViewToolbar, ViewStatusBar, 0, ChapterList, FileList, 0, Vertical, DisplaySettings, 0,
+               FileNameInTitle, CustomizeToolbar});
 
     QMenu* library = bar->addMenu(QStringLiteral("书库(&L)"));
     add(library, {DefaultBookshelf, LibraryManager, LocateFolder});
@@ -198,8 +207,8 @@ void CMainFrame::CreateMenus()
 
     // Context menus of the reading view (160) and the edit view (159).
     auto* reading = new QMenu(this);
-    add(reading, {PrevPage, NextPage, FirstPage, LastPage, GoToPage, 0, Back, Forward, 0, AddBookmark, ChapterList,
-                  0, Vertical, DisplaySettings, 0, EditMode});
+    add(reading, {PrevPage, NextPage, FirstPage, LastPage, GoToPage, 0, Back, Forward, 0, AddBookmark,
+                  ChapterList, 0, Vertical, DisplaySettings, 0, EditMode});
     m_contextMenus.insert(160, reading);
     auto* editing = new QMenu(this);
     add(editing, {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace,
@@ -219,8 +228,8 @@ void CMainFrame::CreateStatusBar()
     m_indicator = new QLabel(this);
     m_indicator->setObjectName(QStringLiteral("StatusIndicator"));
     m_indicator->setAlignment(Qt::AlignCenter);
-    m_indicator->setMinimumWidth(m_indicator->fontMetrics().horizontalAdvance(QStringLiteral("99999/99999, 100.00%")) +
-                                 12);
+    m_indicator->setMinimumWidth(
+        m_indicator->fontMetrics().horizontalAdvance(QStringLiteral("99999/99999, 100.00%")) + 12);
     statusBar()->addPermanentWidget(m_indicator);
     statusBar()->showMessage(QStringLiteral("就绪"));
 }
@@ -247,8 +256,8 @@ void CMainFrame::UpdateCommandUI()
         if (id >= Cmd::FileMruFirst && id <= Cmd::FileMruLast)
             continue;
         CmdUI ui;
-        bool handled = (m_view && m_view->OnUpdateCmdUI(id, ui)) || (m_document && m_document->OnUpdateCmdUI(id, ui)) ||
-                       OnUpdateCmdUI(id, ui);
+        bool handled = (m_view && m_view->OnUpdateCmdUI(id, ui)) ||
+                       (m_document && m_document->OnUpdateCmdUI(id, ui)) || OnUpdateCmdUI(id, ui);
         for (qsizetype i = 0; !handled && i < m_extraTargets.size(); ++i)
             handled = m_extraTargets[i]->OnUpdateCmdUI(id, ui);
         if (!handled && m_app)
@@ -264,7 +273,8 @@ void CMainFrame::UpdateCommandUI()
 
 void CMainFrame::PostCommand(int id)
 {
-    QMetaObject::invokeMethod(this, [this, id] { RouteCommand(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, id] { RouteCommand(id); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::ShowContextMenu(int menuId, const QPoint& globalPos)
@@ -372,7 +382,8 @@ void CMainFrame::PushStatusText(CMyView* view)
 
 void CMainFrame::UpdateIndicator()
 {
-    const QString text = (m_view && m_document && m_document->HasText()) ? m_view->FormatStatusText() : QString();
+    const QString text =
+        (m_view && m_document && m_document->HasText()) ? m_view->FormatStatusText() : QString();
     if (text != m_lastIndicator) {
         m_lastIndicator = text;
         m_indicator->setText(text);
@@ -475,7 +486,8 @@ void CMainFrame::ShowFromTray()
 void CMainFrame::RestorePlacement()
 {
     const QByteArray bytes =
-        IniFile(SettingsFilePath()).ReadBinary(QStringLiteral("WindowState"), QStringLiteral("WindowPlacement"));
+        IniFile(SettingsFilePath())
+            .ReadBinary(QStringLiteral("WindowState"), QStringLiteral("WindowPlacement"));
     Placement p;
     if (!Placement::FromBytes(bytes, p)) {
         // Also fill the screen where no window manager honours the maximised state.
@@ -489,8 +501,8 @@ void CMainFrame::RestorePlacement()
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableVirtualGeometry();
         if (!avail.intersects(normal) || normal.width() < 300 || normal.height() < 400)
-            normal = QRect(avail.topLeft() + QPoint(40, 40), QSize(std::min(avail.width() - 80, 1200),
-                                                                   std::min(avail.height() - 80, 800)));
+            normal = QRect(avail.topLeft() + QPoint(40, 40),
+                           QSize(std::min(avail.width() - 80, 1200), std::min(avail.height() - 80, 800)));
     }
     setGeometry(normal);
     switch (p.showCmd) {
@@ -517,8 +529,8 @@ void CMainFrame::SavePlacement()
     p.right = normal.left() + normal.width();
     p.bottom = normal.top() + normal.height();
     p.showCmd = isMinimized() ? SW_SHOWMINIMIZED : isMaximized() ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-    IniFile(SettingsFilePath()).WriteBinary(QStringLiteral("WindowState"), QStringLiteral("WindowPlacement"),
-                                            p.Bytes());
+    IniFile(SettingsFilePath())
+        .WriteBinary(QStringLiteral("WindowState"), QStringLiteral("WindowPlacement"), p.Bytes());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -54,9 +54,10 @@ public:
 
     // "跳转": performs the jump and stays open.
     void Jump();
+    // "离开" and Esc: remembers the mode and closes.
+    void reject() override;
 
 protected:
-    void reject() override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -196,7 +196,8 @@ QString CLeafturnerView::FormatStatusText() const
 {
     if (m_pageCount <= 0)
         return {};
-    return QString::asprintf("%d/%d, %.02f%%", m_currentPage + 1, m_pageCount, PagePercent(m_currentPage, m_pageCount));
+    return QString::asprintf("%d/%d, %.02f%%", m_currentPage + 1, m_pageCount,
+                             PagePercent(m_currentPage, m_pageCount));
 }
 
 QString CLeafturnerView::FormatPositionLabel(std::int32_t offset) const
@@ -430,8 +431,8 @@ void CLeafturnerView::OnSliderReleased()
 
 QImage CLeafturnerView::ComposePage(int page) const
 {
-    return ComposeReadingView(viewport()->size(), GetDocument() ? GetDocument()->Buffer() : nullptr, m_pageSize,
-                              m_spread, page, devicePixelRatioF());
+    return ComposeReadingView(viewport()->size(), GetDocument() ? GetDocument()->Buffer() : nullptr,
+                              m_pageSize, m_spread, page, devicePixelRatioF());
 }
 
 void CLeafturnerView::Repaint()

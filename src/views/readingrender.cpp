@@ -10,6 +10,7 @@ QImage ComposeReadingView(QSize clientSize, const TextBuffer*, QSize, bool, int,
     return image;
 }
 
-void PlayReadingPageTurn(const CLeafturnerView&, const TextBuffer&, int, int, const std::function<void(const QImage&)>&)
+void PlayReadingPageTurn(const CLeafturnerView&, const TextBuffer&, int, int,
+                         const std::function<void(const QImage&)>&)
 {
 }

@@ -3,7 +3,8 @@
 
 #include "views/leafturnerview.h"
 
-QWidget* CreateViewWidget(bool editView, CLeafturnerDoc* document, ViewHost* host, QWidget* parent, CMyView** view)
+QWidget* CreateViewWidget(bool editView, CLeafturnerDoc* document, ViewHost* host, QWidget* parent,
+                          CMyView** view)
 {
     if (editView)
         return nullptr;

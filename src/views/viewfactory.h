@@ -8,4 +8,5 @@ class ViewHost;
 
 // The new view's widget (parented to `parent`), with its CMyView side in *view; null when the view
 // cannot be created.
-QWidget* CreateViewWidget(bool editView, CLeafturnerDoc* document, ViewHost* host, QWidget* parent, CMyView** view);
+QWidget* CreateViewWidget(bool editView, CLeafturnerDoc* document, ViewHost* host, QWidget* parent,
+                          CMyView** view);

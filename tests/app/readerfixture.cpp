@@ -1,0 +1,89 @@
+// ReaderTest: a reader started on a temporary profile with a pinned font.
+#include "readerfixture.h"
+
+#include "app/leafturnerapp.h"
+#include "app/mainframe.h"
+#include "layout/textmetrics.h"
+#include "settings/inifile.h"
+#include "settings/profile.h"
+#include "views/leafturnerview.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+
+void ReaderTest::SetUp()
+{
+    ASSERT_TRUE(m_dir.isValid());
+    m_scopedSink = std::make_unique<ScopedMessageSink>(&m_sink);
+    TextMetrics::PinDefaultFamily(QStringLiteral("Noto Sans CJK SC"));
+    // No animation unless a test asks for one: turns stay instant.
+    Setting(QStringLiteral("PARA_TURN_PAGE"), QStringLiteral("0"));
+}
+
+void ReaderTest::TearDown()
+{
+    Stop();
+    m_scopedSink.reset();
+}
+
+bool ReaderTest::Start(const QStringList& args)
+{
+    const QString profile = m_dir.filePath(QStringLiteral("profile"));
+    IniFile ini(profile + QStringLiteral("/Leafturner.ini"));
+    QDir().mkpath(profile);
+    for (const auto& [key, value] : m_settings)
+        ini.WriteString(QStringLiteral("ParaBlock"), key, value);
+    CoreOptions options;
+    options.profile = profile;
+    options.screen = ParaScreen{1920, 0xFFFFFF};
+    QString error;
+    if (!InitCore(options, QString(), &error))
+        return false;
+    m_app = std::make_unique<CLeafturnerApp>();
+    const bool ok = m_app->InitInstance(args);
+    if (ok)
+        Frame()->resize(1000, 700);
+    Settle();
+    return ok;
+}
+
+void ReaderTest::Stop()
+{
+    if (m_app) {
+        if (Frame())
+            Frame()->close();
+        m_app->ExitInstance();
+        m_app.reset();
+    }
+}
+
+QString ReaderTest::WriteBook(const QString& name, const QString& text)
+{
+    const QString path = m_dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(text.toUtf8());
+    return path;
+}
+
+CMainFrame* ReaderTest::Frame() const
+{
+    return m_app ? m_app->MainFrame() : nullptr;
+}
+
+CLeafturnerView* ReaderTest::ReadingView() const
+{
+    return Frame() ? qobject_cast<CLeafturnerView*>(Frame()->ActiveViewWidget()) : nullptr;
+}
+
+void ReaderTest::Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+QString ReaderTest::IniValue(const QString& key) const
+{
+    return IniFile(SettingsFilePath()).ReadString(QStringLiteral("ParaBlock"), key);
+}

@@ -1,0 +1,80 @@
+// Start-up: restoring the last book, a file argument, a vanished book, a file that is not ".txt".
+#include "readerfixture.h"
+
+#include "app/leafturnerapp.h"
+#include "app/mainframe.h"
+#include "document/leafturnerdoc.h"
+#include "views/leafturnerview.h"
+
+#include <QFile>
+
+namespace {
+
+QString LongText()
+{
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("第%1段。春眠不觉晓，处处闻啼鸟。夜来风雨声，花落知多少。\n").arg(i);
+    return text;
+}
+
+} // namespace
+
+TEST_F(ReaderTest, RestoreReopensTheLastBookAtItsPage)
+{
+    const QString book = WriteBook(QStringLiteral("last.txt"), LongText());
+    Setting(QStringLiteral("PARA_LAST_PATH"), book);
+    Setting(QStringLiteral("PARA_LAST_POS"), QStringLiteral("5000"));
+    ASSERT_TRUE(Start());
+    CLeafturnerView* view = ReadingView();
+    ASSERT_NE(view, nullptr);
+    TextBuffer* buffer = Frame()->Document()->Buffer();
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(Frame()->Document()->PathName(), book);
+    EXPECT_EQ(view->CurrentPage(), buffer->PageOf(5000) & ~(view->IsSpread() ? 1 : 0));
+    EXPECT_GT(view->CurrentPage(), 0);
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Leafturner - last.txt"));
+}
+
+TEST_F(ReaderTest, FileArgumentWinsOverRestore)
+{
+    const QString last = WriteBook(QStringLiteral("last.txt"), LongText());
+    const QString other = WriteBook(QStringLiteral("other.txt"), QStringLiteral("另一本书"));
+    Setting(QStringLiteral("PARA_LAST_PATH"), last);
+    Setting(QStringLiteral("PARA_LAST_POS"), QStringLiteral("5000"));
+    ASSERT_TRUE(Start({other}));
+    EXPECT_EQ(Frame()->Document()->PathName(), other);
+    EXPECT_EQ(ReadingView()->CurrentPage(), 0);
+    EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_PATH")), other);
+}
+
+TEST_F(ReaderTest, VanishedLastBookOpensAnEmptyWindowSilently)
+{
+    Setting(QStringLiteral("PARA_LAST_PATH"), m_dir.filePath(QStringLiteral("gone.txt")));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame()->Document()->Buffer(), nullptr);
+    EXPECT_TRUE(m_sink.Messages().isEmpty());
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Leafturner"));
+    EXPECT_TRUE(ReadingView()->FormatStatusText().isEmpty());
+}
+
+TEST_F(ReaderTest, OtherExtensionOpensWithoutTextAndIsNotRecorded)
+{
+    const QString book = WriteBook(QStringLiteral("a.txt"), LongText());
+    const QString text = WriteBook(QStringLiteral("notes.text"), QStringLiteral("abc"));
+    ASSERT_TRUE(Start({book}));
+    ASSERT_TRUE(m_app->OpenDocumentFile(text));
+    EXPECT_EQ(Frame()->Document()->Buffer(), nullptr);
+    EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_PATH")), book);
+    EXPECT_FALSE(m_app->RecentFiles().contains(text));
+    EXPECT_EQ(ReadingView()->PageCount(), 0);
+}
+
+TEST_F(ReaderTest, TitleFollowsTheFileNameSetting)
+{
+    Setting(QStringLiteral("PARA_SHOW_BOOK_NAME"), QStringLiteral("0"));
+    ASSERT_TRUE(Start({WriteBook(QStringLiteral("名字.txt"), LongText())}));
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Leafturner"));
+    Frame()->RouteCommand(32782);
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Leafturner - 名字.txt"));
+}
