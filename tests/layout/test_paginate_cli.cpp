@@ -1,0 +1,137 @@
+// leafturner-cli paginate against a temporary profile and generated books.
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class PaginateCli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        WriteSettings({});
+    }
+
+    // The profile's settings: the 800x600 example layout plus `extra` lines.
+    void WriteSettings(const QStringList& extra)
+    {
+        QStringList lines = {
+            QStringLiteral("[ParaBlock]"),         QStringLiteral("PARA_TXT_FONT_NAME=Noto Sans CJK SC"),
+            QStringLiteral("PARA_FONT_SIZE=26"),   QStringLiteral("PARA_LINE_PERCENT=5"),
+            QStringLiteral("PARA_MARGIN_LEFT=40"), QStringLiteral("PARA_MARGIN_TOP=40"),
+            QStringLiteral("PARA_COVER_MARGIN=15")};
+        lines += extra;
+        QByteArray bytes("\xFF\xFE", 2);
+        const QString text = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+        bytes += QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        WriteFile(QStringLiteral("Leafturner.ini"), bytes);
+    }
+
+    QString WriteFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        return path;
+    }
+
+    Run Paginate(const QStringList& args)
+    {
+        QProcess process;
+        process.setProgram(QStringLiteral(LT_CLI_PATH));
+        process.setArguments(
+            QStringList{QStringLiteral("--profile"), m_dir.path(), QStringLiteral("paginate")} + args);
+        process.start();
+        EXPECT_TRUE(process.waitForFinished(120000));
+        Run run;
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QString Lines(std::initializer_list<const char*> lines)
+{
+    QString s;
+    for (const char* line : lines)
+        s += QString::fromUtf8(line) + u'\n';
+    return s;
+}
+
+} // namespace
+
+TEST_F(PaginateCli, SpreadPagesAndOffsets)
+{
+    const QString book = WriteFile(QStringLiteral("book.txt"), QString(1000, QChar(0x4E66)).toUtf8());
+    Run run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 7"}));
+
+    run = Paginate({QStringLiteral("--offsets"), book, QStringLiteral("--window=800x600")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 7", "0", "156", "312", "468", "624",
+                              "780", "936"}));
+
+    // Line ends are read as single CRs: "ab" CR CR "cd" fills one page.
+    const QString small = WriteFile(QStringLiteral("small.txt"), QByteArray("ab\r\n\r\ncd"));
+    run =
+        Paginate({small, QStringLiteral("--window"), QStringLiteral("800x600"), QStringLiteral("--offsets")});
+    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0"}));
+}
+
+TEST_F(PaginateCli, ShowModeAndVerticalWriting)
+{
+    const QString book = WriteFile(QStringLiteral("book.txt"), QString(1000, QChar(0x4E66)).toUtf8());
+    WriteSettings({QStringLiteral("PARA_SHOW_MODE=1"), QStringLiteral("PARA_SINGLE_WIDTH=600")});
+    Run run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
+    // A 600-pixel book: 520 usable, 20 characters a line, 13 lines.
+    EXPECT_EQ(run.out, Lines({"page-size: 520x507", "spread: 0", "pages: 4"}));
+
+    WriteSettings({QStringLiteral("PARA_VERTICAL_LINE=1")});
+    run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
+    // Eight columns of nineteen characters.
+    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 7"}));
+}
+
+TEST_F(PaginateCli, BadInput)
+{
+    const QString book = WriteFile(QStringLiteral("book.txt"), QString(10, QChar(0x4E66)).toUtf8());
+    EXPECT_EQ(Paginate({book}).exitCode, 2);
+    EXPECT_EQ(Paginate({book, QStringLiteral("--window")}).exitCode, 2);
+    EXPECT_EQ(Paginate({book, QStringLiteral("--window"), QStringLiteral("0x600")}).exitCode, 2);
+    EXPECT_EQ(Paginate({book, QStringLiteral("--window"), QStringLiteral("wide")}).exitCode, 2);
+    EXPECT_EQ(Paginate({QStringLiteral("--window"), QStringLiteral("800x600")}).exitCode, 2);
+
+    Run run = Paginate({m_dir.filePath(QStringLiteral("missing.txt")), QStringLiteral("--window"),
+                        QStringLiteral("800x600")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("文件打开失败。"))) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+
+    // An empty book: the reader's message, and no pages.
+    const QString empty = WriteFile(QStringLiteral("empty.txt"), QByteArray());
+    run = Paginate({empty, QStringLiteral("--window"), QStringLiteral("800x600")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 0"}));
+
+    // A 1x1 window gives one character a page; a font that is not installed keeps the default one.
+    WriteSettings({QStringLiteral("PARA_TXT_FONT_NAME=No Such Face 42")});
+    run = Paginate({book, QStringLiteral("--window"), QStringLiteral("1x1")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, Lines({"page-size: 26x39", "spread: 0", "pages: 10"}));
+}
