@@ -1,0 +1,7 @@
+// The 16-colour toolbar bitmap: the icons again at 16x15 over a magenta mask colour.
+#pragma once
+
+#include <QImage>
+
+// 512 x 15, Format_Indexed8 with the 16 standard colours; magenta (index 13) marks transparency.
+QImage PaintToolbarBitmap(const QImage& iconStrip);
