@@ -6,6 +6,24 @@
 
 #include <QtEndian>
 
+namespace {
+
+void ReadConditions(MappedTextFile& file, const std::uint8_t* data, std::uint32_t size,
+                    ChapterConditionList& list)
+{
+    // A file of just a mark is too short for detection, yet it is a saved empty list, not two
+    // bytes of legacy text.
+    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE)
+        file.SetEncoding(1);
+    else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF)
+        file.SetEncoding(2);
+    QString line;
+    while (file.ReadLine(line))
+        list.Add(line);
+}
+
+} // namespace
+
 void LoadConditionFile(const QString& path, ChapterConditionList& list)
 {
     list.Clear();
@@ -16,15 +34,18 @@ void LoadConditionFile(const QString& path, ChapterConditionList& list)
         list.FillDefaults();
         return;
     }
-    // A file of just a mark is too short for detection, yet it is a saved empty list, not two
-    // bytes of legacy text.
-    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE)
-        file.SetEncoding(1);
-    else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF)
-        file.SetEncoding(2);
-    QString line;
-    while (file.ReadLine(line))
-        list.Add(line);
+    ReadConditions(file, data, size, list);
+}
+
+void LoadConditionBytes(const std::uint8_t* data, std::uint32_t size, ChapterConditionList& list)
+{
+    list.Clear();
+    MappedTextFile file;
+    if (!file.Attach(data, size, true)) {
+        list.FillDefaults();
+        return;
+    }
+    ReadConditions(file, data, size, list);
 }
 
 QByteArray ConditionFileBytes(const ChapterConditionList& list)

@@ -5,10 +5,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 // Replaces `list` with the file's lines (every line, an empty one too; lines too long for the list
 // are dropped). A missing or empty file gives the ten defaults. Never shows a message.
 void LoadConditionFile(const QString& path, ChapterConditionList& list);
+// The same for a file's bytes already in memory.
+void LoadConditionBytes(const std::uint8_t* data, std::uint32_t size, ChapterConditionList& list);
 
 // The file's bytes: FF FE, then each condition in UTF-16LE followed by CR LF.
 QByteArray ConditionFileBytes(const ChapterConditionList& list);
