@@ -7,7 +7,7 @@
 
 namespace {
 
-struct Run
+struct CliRun
 {
     int exitCode = -1;
     QString out;
@@ -47,7 +47,7 @@ protected:
         return path;
     }
 
-    Run Paginate(const QStringList& args)
+    CliRun Paginate(const QStringList& args)
     {
         QProcess process;
         process.setProgram(QStringLiteral(LT_CLI_PATH));
@@ -55,7 +55,7 @@ protected:
             QStringList{QStringLiteral("--profile"), m_dir.path(), QStringLiteral("paginate")} + args);
         process.start();
         EXPECT_TRUE(process.waitForFinished(120000));
-        Run run;
+        CliRun run;
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         run.out = QString::fromUtf8(process.readAllStandardOutput());
         run.err = QString::fromUtf8(process.readAllStandardError());
@@ -78,7 +78,7 @@ QString Lines(std::initializer_list<const char*> lines)
 TEST_F(PaginateCli, SpreadPagesAndOffsets)
 {
     const QString book = WriteFile(QStringLiteral("book.txt"), QString(1000, QChar(0x4E66)).toUtf8());
-    Run run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
+    CliRun run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 7"}));
 
@@ -98,7 +98,7 @@ TEST_F(PaginateCli, ShowModeAndVerticalWriting)
 {
     const QString book = WriteFile(QStringLiteral("book.txt"), QString(1000, QChar(0x4E66)).toUtf8());
     WriteSettings({QStringLiteral("PARA_SHOW_MODE=1"), QStringLiteral("PARA_SINGLE_WIDTH=600")});
-    Run run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
+    CliRun run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
     // A 600-pixel book: 520 usable, 20 characters a line, 13 lines.
     EXPECT_EQ(run.out, Lines({"page-size: 520x507", "spread: 0", "pages: 4"}));
 
@@ -117,7 +117,7 @@ TEST_F(PaginateCli, BadInput)
     EXPECT_EQ(Paginate({book, QStringLiteral("--window"), QStringLiteral("wide")}).exitCode, 2);
     EXPECT_EQ(Paginate({QStringLiteral("--window"), QStringLiteral("800x600")}).exitCode, 2);
 
-    Run run = Paginate({m_dir.filePath(QStringLiteral("missing.txt")), QStringLiteral("--window"),
+    CliRun run = Paginate({m_dir.filePath(QStringLiteral("missing.txt")), QStringLiteral("--window"),
                         QStringLiteral("800x600")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("文件打开失败。"))) << run.err.toStdString();
