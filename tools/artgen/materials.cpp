@@ -42,8 +42,9 @@ QImage PaintWood(int w, int h, const WoodStyle& s)
             const double seam = std::min(vv, 1 - vv) * h / s.planks;
             joint = std::min(joint, SmoothStep(0.0, 1.3, seam));
         }
+        // Uneven ring spacing, a slow wander and a little local wobble.
         double t = vv * s.rings / std::max(1, s.planks) + phase + s.warp * n.Fbm(u, v, 2, 2, 4) +
-                   0.25 * n.Fbm(u, v, 5, 3, 3);
+                   0.25 * n.Fbm(u, v, 5, 3, 3) + 0.06 * s.rings * n.Fbm(u, v, 1, 5, 3);
         for (int k = 0; k < s.knots; ++k) {
             double dx = Fract(u - n.Random(k, 20) + 0.5) - 0.5;
             double dy = Fract(v - n.Random(k, 21) + 0.5) - 0.5;
@@ -57,7 +58,8 @@ QImage PaintWood(int w, int h, const WoodStyle& s)
         // Thin dark latewood lines, a softer shoulder before them.
         const double late = SmoothStep(0.72, 0.9, ring) * (1 - SmoothStep(0.9, 1.0, ring));
         const double shoulder = SmoothStep(0.3, 0.85, ring);
-        const double fibres = n.Fbm(u, v, fibreX, fibreY, 2);
+        const double fibres =
+            n.Fbm(u, v, fibreX, fibreY, 2) + 0.5 * n.Fbm(u, v, CellsFor(w, 90), CellsFor(h, 4), 2);
         const double pores = std::max(0.0, n.Gradient(u, v, CellsFor(w, 7), CellsFor(h, 0.9)) - 0.3) * 1.8;
         Col c = Mix(s.light, s.mid, 0.35 + 0.5 * shoulder);
         c = Mix(c, s.dark, 0.8 * late);
@@ -87,15 +89,15 @@ QImage PaintLeather(int w, int h, const LeatherStyle& s)
         [&](double u, double v) {
             double f1, f2;
             n.Cells(u, v, cx, cy, f1, f2);
-            const double crease = SmoothStep(0.0, 0.22, f2 - f1);
+            // Soft creases between pebbles, a few long wrinkles, and a gentle sheen.
+            const double crease = SmoothStep(0.0, 0.4, f2 - f1);
             const double dome = 1 - 0.5 * f1 * f1;
-            double f1b, f2b;
-            n.Cells(u, v, CellsFor(w, s.pebble * 3.5), CellsFor(h, s.pebble * 3.5), f1b, f2b);
-            const double big = SmoothStep(0.0, 0.08, f2b - f1b);
-            const double mottle = n.Fbm(u, v, 3, 3, 4);
+            const double wrinkle = 1 - SmoothStep(0.0, 0.06, std::abs(n.Fbm(u, v, 3, 3, 4)));
+            const double mottle = n.Fbm(u + 0.3, v, 3, 3, 4);
             const double grain = n.Gradient(u, v, CellsFor(w, 1.2), CellsFor(h, 1.2));
-            Col c = Mix(s.dark, s.base, 0.55 + 0.45 * crease * (0.6 + 0.4 * big));
-            return c * (0.88 + 0.14 * dome + 0.10 * mottle + 0.04 * grain);
+            Col c = Mix(s.dark, s.base, 0.72 + 0.28 * crease);
+            c = Mix(c, s.dark, 0.35 * wrinkle);
+            return c * (0.9 + 0.1 * dome + 0.12 * mottle + 0.035 * grain);
         },
         2);
 }
@@ -121,10 +123,10 @@ QImage PaintWeave(int w, int h, const WeaveStyle& s)
             // Off-grid phase: the tile edge falls inside a thread, not on a gap.
             const double xu = u * s.threadsX + 0.37;
             const double yv = v * s.threadsY + 0.61;
+            const double fx = xu - std::floor(xu);
+            const double fy = yv - std::floor(yv);
             const int i = static_cast<int>(xu) % s.threadsX;
             const int j = static_cast<int>(yv) % s.threadsY;
-            const double fx = xu - i;
-            const double fy = yv - j;
             bool warpOnTop;
             if (s.twill == 0) {
                 warpOnTop = ((i + j) & 1) == 0;
@@ -311,11 +313,11 @@ QImage PaintDeskCover(int index, int w, int h)
 {
     switch (index) {
     case 0: // walnut
-        return PaintWood(w, h, {Hex(0x2e1a0e), Hex(0x5e3a22), Hex(0x7e5434), 15, 1.8, 0, 0, 0, 3});
+        return PaintWood(w, h, {Hex(0x2e1a0e), Hex(0x5e3a22), Hex(0x7e5434), 17, 1.5, 0, 0, 0, 3});
     case 1: // green leather
-        return PaintLeather(w, h, {Hex(0x2f5a3a), Hex(0x16301d), 7.5, 5});
+        return PaintLeather(w, h, {Hex(0x2f5a3a), Hex(0x16301d), 4.5, 5});
     case 2: // oxblood leather
-        return PaintLeather(w, h, {Hex(0x7a2323), Hex(0x3d0f10), 6.0, 7});
+        return PaintLeather(w, h, {Hex(0x7a2323), Hex(0x3d0f10), 4.0, 7});
     case 3: // blue linen
         return PaintWeave(w, h,
                           {Hex(0x4f6f9a), Hex(0x5c7ba6), Hex(0x2e4260), 40, 40, 0, 0.18, 0.14, false, 8, 9});

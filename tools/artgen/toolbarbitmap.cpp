@@ -1,4 +1,4 @@
-// Shrinks the icon strip to 16x15 cells and maps it onto the standard 16 colours.
+// Shrinks the icon strip to 16x15 cells and maps it onto a 16-colour palette with a mask colour.
 #include "toolbarbitmap.h"
 
 #include "icons.h"
@@ -8,13 +8,8 @@
 
 namespace {
 
-const QList<QRgb> kStandardColours = {
-    qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
-    qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
-    qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
-    qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255),
-};
-constexpr int kMaskIndex = 13;
+constexpr QRgb kMask = 0xFFFF00FF; // magenta, never used by an icon
+constexpr int kMaskIndex = 15;
 
 int AlphaSum(const QImage& img, int y)
 {
@@ -50,5 +45,18 @@ QImage PaintToolbarBitmap(const QImage& strip)
             ++out;
         }
     }
-    return MapToPalette(small, kStandardColours, false, kMaskIndex);
+    // Fifteen colours chosen for the icons themselves, the sixteenth is the mask.
+    QList<QRgb> opaque;
+    for (int y = 0; y < small.height(); ++y)
+        for (int x = 0; x < small.width(); ++x)
+            if (qAlpha(small.pixel(x, y)) == 255)
+                opaque.push_back(small.pixel(x, y));
+    QImage sample(static_cast<int>(opaque.size()), 1, QImage::Format_RGB32);
+    for (int i = 0; i < sample.width(); ++i)
+        sample.setPixel(i, 0, opaque[i]);
+    QList<QRgb> table = QuantiseImage(sample, kMaskIndex, false).colorTable();
+    while (table.size() < kMaskIndex)
+        table.push_back(qRgb(0, 0, 0));
+    table.push_back(kMask);
+    return MapToPalette(small, table, false, kMaskIndex);
 }

@@ -3,5 +3,6 @@
 
 #include <QImage>
 
-// 512 x 15, Format_Indexed8 with the 16 standard colours; magenta (index 13) marks transparency.
+// 512 x 15, Format_Indexed8 with 16 colours: 15 chosen for the icons, magenta (index 15) marks
+// transparency.
 QImage PaintToolbarBitmap(const QImage& iconStrip);
