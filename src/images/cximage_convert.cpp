@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -24,6 +25,22 @@ bool IsGrayRamp(const std::uint8_t* palette, int count)
             return false;
     }
     return true;
+}
+
+// The palette indices of one stored row, one byte each.
+void ExpandRow(const std::uint8_t* src, int bits, int width, std::vector<std::uint8_t>& out)
+{
+    out.resize(static_cast<std::size_t>(width));
+    std::uint8_t* dst = out.data();
+    if (bits == 8) {
+        std::copy(src, src + width, dst);
+    } else if (bits == 4) {
+        for (int x = 0; x < width; ++x)
+            dst[x] = (x & 1) ? src[x >> 1] & 0x0F : src[x >> 1] >> 4;
+    } else {
+        for (int x = 0; x < width; ++x)
+            dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
+    }
 }
 
 std::uint8_t GrayOf(const std::uint8_t* bgr)
@@ -48,6 +65,7 @@ bool CxImage::ToTrueColour()
     }
     const std::uint8_t* pal = Palette();
     const bool gray = m_bits == 8 && IsGrayRamp(pal, m_paletteCount);
+    std::vector<std::uint8_t> indices;
     for (int y = 0; y < m_height; ++y) {
         std::uint8_t* dst = out.Row(y);
         if (gray) {
@@ -56,8 +74,9 @@ bool CxImage::ToTrueColour()
                 dst[3 * x] = dst[3 * x + 1] = dst[3 * x + 2] = src[x];
             continue;
         }
+        ExpandRow(Row(y), m_bits, m_width, indices);
         for (int x = 0; x < m_width; ++x) {
-            const std::uint8_t* e = pal + 4 * IndexAt(x, y);
+            const std::uint8_t* e = pal + 4 * indices[static_cast<std::size_t>(x)];
             dst[3 * x] = e[0];
             dst[3 * x + 1] = e[1];
             dst[3 * x + 2] = e[2];
@@ -103,10 +122,12 @@ bool CxImage::ToGrayScale()
         }
     } else {
         const std::uint8_t* pal = Palette();
+        std::vector<std::uint8_t> indices;
         for (int y = 0; y < m_height; ++y) {
             std::uint8_t* dst = out.Row(y);
+            ExpandRow(Row(y), m_bits, m_width, indices);
             for (int x = 0; x < m_width; ++x)
-                dst[x] = GrayOf(pal + 4 * IndexAt(x, y));
+                dst[x] = GrayOf(pal + 4 * indices[static_cast<std::size_t>(x)]);
         }
         if (m_transIndex >= 0 && m_transIndex < m_paletteCount)
             m_transIndex = GrayOf(pal + 4 * m_transIndex);
