@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,30 @@ ssize_t ReadFully(int fd, std::uint8_t* out, std::size_t n, off_t offset)
 }
 
 } // namespace
+
+void* ReadOnlyFile::AllocateLarge(std::size_t bytes, std::size_t surelyUsed)
+{
+    constexpr std::size_t kHuge = 2u << 20;
+    if (bytes < 2 * kHuge)
+        return std::malloc(bytes);
+    // Starting on a huge-page boundary, the first 2 MB can be a huge page too.
+    void* p = std::aligned_alloc(kHuge, (bytes + kHuge - 1) & ~(kHuge - 1));
+    if (p)
+        AdviseHugePages(p, std::min(surelyUsed, bytes));
+    return p;
+}
+
+void ReadOnlyFile::AdviseHugePages(void* block, std::size_t bytes)
+{
+    constexpr std::uintptr_t kHuge = 2u << 20;
+    if (block == nullptr || bytes < 2 * kHuge)
+        return;
+    // Whole huge pages inside the range only: one reaching past it would hold memory never filled.
+    const auto start = (reinterpret_cast<std::uintptr_t>(block) + kHuge - 1) & ~(kHuge - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(kHuge - 1);
+    if (end > start)
+        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
 
 ReadOnlyFile::~ReadOnlyFile()
 {
@@ -128,7 +153,7 @@ ReadOnlyFile::Status ReadOnlyFile::ReadAll(Buffer& bytes, std::size_t& got, std:
     if (m_fd < 0)
         return Status::CannotOpen;
     const auto size = static_cast<std::size_t>(m_size);
-    bytes.reset(static_cast<std::uint8_t*>(std::malloc(size + slack)));
+    bytes.reset(static_cast<std::uint8_t*>(AllocateLarge(size + slack, size)));
     if (!bytes)
         return Status::NoMemory;
     const ssize_t r = ReadFully(m_fd, bytes.get(), size, 0);

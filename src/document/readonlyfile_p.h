@@ -48,6 +48,13 @@ public:
 
     void Close();
 
+    // malloc for the large blocks of a book. Asks for huge pages over the first `surelyUsed` bytes,
+    // since faulting in a 30 MB block page by page costs as much as decoding it; not beyond, so a
+    // block sized for the worst case does not take more memory than it fills.
+    static void* AllocateLarge(std::size_t bytes, std::size_t surelyUsed);
+    // The same advice for the first `bytes` of a block from AllocateLarge.
+    static void AdviseHugePages(void* block, std::size_t bytes);
+
 private:
     int m_fd = -1;
     std::uint64_t m_size = 0;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <emmintrin.h>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,7 @@ struct Decoded
     SourceEncoding encoding = SourceEncoding::Ansi;
     Units text;
     std::size_t length = 0;
+    bool normalised = false; // line ends already single CRs
 };
 
 constexpr char16_t kCr = u'\r';
@@ -73,7 +75,8 @@ Units AllocateUnits(std::size_t count)
 {
     if (count > (SIZE_MAX / sizeof(char16_t)) - kSlackUnits - 1)
         return nullptr;
-    return Units(static_cast<char16_t*>(std::malloc((count + kSlackUnits + 1) * sizeof(char16_t))));
+    const std::size_t bytes = (count + kSlackUnits + 1) * sizeof(char16_t);
+    return Units(static_cast<char16_t*>(ReadOnlyFile::AllocateLarge(bytes, 0)));
 }
 
 // Gives back the room the upper-bound allocation did not use.
@@ -95,13 +98,71 @@ bool IsUtf8Mark(const std::uint8_t* b)
     return b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
 }
 
+// Where a large book's bytes are split to decode them in two steps: after a LF followed by another
+// byte than LF, some 64 KB in. No character of UTF-8 or of a legacy code page holds a LF, and with
+// no LF right after it no line end spans the split. 0 when there is no such point.
+std::size_t SplitPoint(const std::uint8_t* b, std::size_t n)
+{
+    constexpr std::size_t kFrom = 64 * 1024, kTo = 1024 * 1024;
+    if (n < 4 * kTo)
+        return 0;
+    for (std::size_t i = kFrom; i < kTo; ++i)
+        if (b[i] == '\n' && b[i + 1] != '\n')
+            return i + 1;
+    return 0;
+}
+
+// Decodes with `step` (bytes, count, out, ok) -> units, in two steps when the book is large: what
+// the first step gave per byte tells how far the text will surely reach, and that much of the block
+// is given huge pages (faulting 30 MB in page by page costs as much as decoding it; stopping short of
+// the end keeps the block from holding memory the text does not fill).
+template <typename Step>
+std::size_t DecodeInSteps(const std::uint8_t* b, std::size_t n, char16_t* out, bool& ok, Step step)
+{
+    ok = true;
+    const std::size_t cut = SplitPoint(b, n);
+    std::size_t units = 0;
+    if (cut > 0) {
+        // The first step goes elsewhere: pages it touched could no longer become huge ones.
+        std::unique_ptr<char16_t[]> first(new (std::nothrow) char16_t[cut + kSlackUnits]);
+        if (first) {
+            units = step(b, cut, first.get(), ok);
+            if (!ok)
+                return 0;
+            const double expected =
+                static_cast<double>(units) / static_cast<double>(cut) * static_cast<double>(n);
+            ReadOnlyFile::AdviseHugePages(out, static_cast<std::size_t>(expected * 0.99) * sizeof(char16_t));
+            std::memcpy(out, first.get(), units * sizeof(char16_t));
+        } else {
+            units = step(b, cut, out, ok);
+            if (!ok)
+                return units;
+        }
+    }
+    return units + step(b + cut, n - cut, out + units, ok);
+}
+
+// Converting also makes the line ends single CRs; counting gives the units before that.
+std::size_t ConvertUtf8(const std::uint8_t* data, std::size_t n, char16_t* out)
+{
+    if (!out)
+        return CodePage::Utf8ToUtf16(data, n, nullptr);
+    return CodePage::Utf8ToUtf16(data, n, out, {.stopAtIllFormed = false, .crLineEnds = true});
+}
+
+std::size_t ConvertAnsi(const std::uint8_t* data, std::size_t n, char16_t* out)
+{
+    return CodePage::AnsiToUtf16(data, n, out);
+}
+
 // Converts 8-bit bytes with `convert` (UTF-8 or the ANSI code page). Room is the byte count, which
 // bounds the units; beyond the offset limit the units are counted first so nothing wraps.
 template <typename Convert>
-Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding encoding, Convert convert)
+Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding encoding, Convert* convert)
 {
     Decoded d;
     d.encoding = encoding;
+    d.normalised = convert == ConvertUtf8;
     std::size_t room = n;
     if (n > static_cast<std::size_t>(kMaxTextUnits)) {
         room = convert(data, n, nullptr);
@@ -115,7 +176,11 @@ Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding enco
         d.status = DecodeStatus::NoMemory;
         return d;
     }
-    d.length = n == 0 ? 0 : convert(data, n, d.text.get());
+    bool ok = true;
+    d.length =
+        n == 0 ? 0 : DecodeInSteps(data, n, d.text.get(), ok, [convert](auto p, auto m, auto out, bool&) {
+            return convert(p, m, out);
+        });
     if (d.length == 0) {
         d.text.reset();
         d.status = DecodeStatus::NoText;
@@ -123,16 +188,6 @@ Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding enco
     }
     ShrinkUnits(d.text, d.length);
     return d;
-}
-
-std::size_t ConvertUtf8(const std::uint8_t* data, std::size_t n, char16_t* out)
-{
-    return CodePage::Utf8ToUtf16(data, n, out);
-}
-
-std::size_t ConvertAnsi(const std::uint8_t* data, std::size_t n, char16_t* out)
-{
-    return CodePage::AnsiToUtf16(data, n, out);
 }
 
 // UTF-16 after its mark. With `owned` the file's own block becomes the text (no second copy).
@@ -165,6 +220,59 @@ Decoded CopyUtf16(const std::uint8_t* data, std::size_t n, bool bigEndian, ReadO
     return d;
 }
 
+// Number of bytes before the first one above 0x7F.
+std::size_t AsciiPrefix(const std::uint8_t* b, std::size_t n)
+{
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const int mask = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+    while (i < n && b[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// Bytes without a mark: UTF-8 when the UTF-8 test accepts them, else the ANSI code page. Decoding
+// as UTF-8 answers the test on the way for well-formed text, so a UTF-8 book is read in one pass
+// and a legacy one is given up at its first double-byte character.
+Decoded DecodeUnmarked(const std::uint8_t* b, std::size_t n)
+{
+    Decoded d;
+    d.text = AllocateUnits(n);
+    if (!d.text) {
+        d.status = DecodeStatus::NoMemory;
+        return d;
+    }
+    auto steps = [&](auto step) {
+        bool ok = true;
+        const std::size_t units = DecodeInSteps(b, n, d.text.get(), ok, step);
+        return ok ? units : SIZE_MAX;
+    };
+    std::size_t units = steps([](const std::uint8_t* p, std::size_t m, char16_t* out, bool& ok) {
+        return CodePage::Utf8ToUtf16(p, m, out, {.stopAtIllFormed = true, .crLineEnds = true}, &ok);
+    });
+    // Well-formed with a byte above 0x7F: the test accepts it.
+    bool utf8 = units != SIZE_MAX && AsciiPrefix(b, n) < n;
+    if (units == SIZE_MAX && IsUtf8Text(b, n)) {
+        units = steps([](auto p, auto m, auto out, bool&) { return ConvertUtf8(p, m, out); });
+        utf8 = true;
+    }
+    d.normalised = utf8;
+    if (!utf8)
+        units = steps([](auto p, auto m, auto out, bool&) { return ConvertAnsi(p, m, out); });
+    d.encoding = utf8 ? SourceEncoding::Utf8 : SourceEncoding::Ansi;
+    d.length = units;
+    if (units == 0) {
+        d.text.reset();
+        d.status = DecodeStatus::NoText;
+        return d;
+    }
+    ShrinkUnits(d.text, d.length);
+    return d;
+}
+
 // Recognises the encoding and converts; line ends are left as they are.
 Decoded DecodeBytes(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* owned)
 {
@@ -180,6 +288,8 @@ Decoded DecodeBytes(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* 
             encoding = SourceEncoding::Utf8Bom;
             d = Convert8Bit(b + 3, n - 3, encoding, ConvertUtf8);
             tried = true;
+        } else if (n <= static_cast<std::size_t>(kMaxTextUnits)) {
+            return DecodeUnmarked(b, n);
         } else if (IsUtf8Text(b, n)) {
             encoding = SourceEncoding::Utf8;
             d = Convert8Bit(b, n, encoding, ConvertUtf8);
@@ -327,7 +437,8 @@ bool Settle(Decoded& d)
         ShowMessage(MsgNoMemory(), MsgIcon::Warning);
         return false;
     }
-    d.length = NormaliseLineEnds(d.text.get(), d.length);
+    if (!d.normalised)
+        d.length = NormaliseLineEnds(d.text.get(), d.length);
     d.text[d.length] = u'\0';
     return true;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <tmmintrin.h>
 
 namespace CodePage {
 namespace {
@@ -211,9 +212,69 @@ inline std::size_t AsciiRun(const std::uint8_t* s, std::size_t n)
     return i;
 }
 
-// One decoder for writing and for counting, so the two can never disagree.
-template <bool Write> std::size_t DecodeUtf8(const std::uint8_t* data, std::size_t n, char16_t* out)
+// Decodes groups of four three-byte characters (CJK text) with SSSE3 shuffles while they last;
+// advances i and w past what it decoded. Overlong forms and surrogates are left to the caller.
+__attribute__((target("ssse3"))) void DecodeCjkGroups(const std::uint8_t* data, std::size_t& i, std::size_t n,
+                                                      char16_t* out, std::size_t& w)
 {
+    const __m128i kindMask =
+        _mm_setr_epi8(char(0xF0), char(0xC0), char(0xC0), char(0xF0), char(0xC0), char(0xC0), char(0xF0),
+                      char(0xC0), char(0xC0), char(0xF0), char(0xC0), char(0xC0), 0, 0, 0, 0);
+    const __m128i kindWant =
+        _mm_setr_epi8(char(0xE0), char(0x80), char(0x80), char(0xE0), char(0x80), char(0x80), char(0xE0),
+                      char(0x80), char(0x80), char(0xE0), char(0x80), char(0x80), 0, 0, 0, 0);
+    // Lane k: lead byte high, second byte low; and the third byte alone.
+    const __m128i leadSecond = _mm_setr_epi8(1, 0, 4, 3, 7, 6, 10, 9, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i third = _mm_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    while (i + 16 <= n) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kindMask), kindWant)) != 0xFFFF)
+            return;
+        const __m128i ab = _mm_shuffle_epi8(v, leadSecond);
+        const __m128i c = _mm_shuffle_epi8(v, third);
+        const __m128i cp =
+            _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(ab, _mm_set1_epi16(0x0F00)), 4),
+                                      _mm_slli_epi16(_mm_and_si128(ab, _mm_set1_epi16(0x003F)), 6)),
+                         _mm_and_si128(c, _mm_set1_epi16(0x003F)));
+        const __m128i top = _mm_and_si128(cp, _mm_set1_epi16(static_cast<short>(0xF800)));
+        const __m128i bad = _mm_or_si128(_mm_cmpeq_epi16(top, _mm_setzero_si128()),
+                                         _mm_cmpeq_epi16(top, _mm_set1_epi16(static_cast<short>(0xD800))));
+        if ((_mm_movemask_epi8(bad) & 0xFF) != 0)
+            return;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + w), cp);
+        i += 12;
+        w += 4;
+    }
+}
+
+bool HasSsse3()
+{
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+
+// Writes ASCII bytes with every line end made one CR: a LF becomes CR unless the unit last
+// written is a CR, in which case it is dropped.
+inline std::size_t PutAsciiLines(const std::uint8_t* s, std::size_t count, char16_t* out, std::size_t w)
+{
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint8_t c = s[k];
+        if (c != '\n')
+            out[w++] = c;
+        else if (w == 0 || out[w - 1] != u'\r')
+            out[w++] = u'\r';
+    }
+    return w;
+}
+
+// One decoder for writing and for counting, so the two can never disagree.
+// Strict stops at the first ill-formed sequence and clears *wellFormed. Lines (writing only)
+// makes line ends single CRs on the way.
+template <bool Write, bool Strict, bool Lines = false>
+std::size_t DecodeUtf8(const std::uint8_t* data, std::size_t n, char16_t* out, bool* wellFormed)
+{
+    static_assert(Write || !Lines);
+    const __m128i lf = _mm_set1_epi8('\n');
     std::size_t i = 0, w = 0;
     while (i < n) {
         // ASCII, 16 bytes at a time. Writing all 16 units is safe: w <= i and i + 16 <= n, and the
@@ -221,18 +282,48 @@ template <bool Write> std::size_t DecodeUtf8(const std::uint8_t* data, std::size
         while (i + 16 <= n) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
             const int mask = _mm_movemask_epi8(v);
+            const auto run = mask == 0 ? std::size_t{16}
+                                       : static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            if constexpr (Lines) {
+                const auto feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+                if ((feeds & ((1u << run) - 1)) != 0) {
+                    w = PutAsciiLines(data + i, run, out, w);
+                    i += run;
+                    if (mask != 0)
+                        break;
+                    continue;
+                }
+            }
             if constexpr (Write)
                 Widen16(data + i, out + w);
-            if (mask != 0) {
-                const auto run = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-                i += run;
-                w += run;
+            i += run;
+            w += run;
+            if (mask != 0)
                 break;
-            }
-            i += 16;
-            w += 16;
         }
-        // Runs of three-byte characters (CJK text) without the general path's branches.
+        if constexpr (Write) {
+            if (i + 16 <= n && (data[i] & 0xF0) == 0xE0 && HasSsse3())
+                DecodeCjkGroups(data, i, n, out, w);
+        }
+        // Runs of three-byte characters, two at a time from one 64-bit load.
+        while (i + 8 <= n) {
+            std::uint64_t v;
+            std::memcpy(&v, data + i, sizeof v);
+            if ((v & 0x0000C0C0F0C0C0F0ULL) != 0x00008080E08080E0ULL)
+                break;
+            const auto c0 =
+                static_cast<std::uint32_t>(((v & 0x0F) << 12) | ((v >> 2) & 0xFC0) | ((v >> 16) & 0x3F));
+            const auto c1 =
+                static_cast<std::uint32_t>(((v >> 12) & 0xF000) | ((v >> 26) & 0xFC0) | ((v >> 40) & 0x3F));
+            if (c0 < 0x800 || c1 < 0x800 || (c0 & 0xF800) == 0xD800 || (c1 & 0xF800) == 0xD800)
+                break; // overlong or surrogate: the general path marks it
+            if constexpr (Write) {
+                out[w] = static_cast<char16_t>(c0);
+                out[w + 1] = static_cast<char16_t>(c1);
+            }
+            w += 2;
+            i += 6;
+        }
         while (i + 3 <= n) {
             const std::uint8_t b0 = data[i];
             if ((b0 & 0xF0) != 0xE0)
@@ -252,6 +343,11 @@ template <bool Write> std::size_t DecodeUtf8(const std::uint8_t* data, std::size
             break;
         const std::uint8_t b = data[i];
         if (b < 0x80) {
+            if constexpr (Lines) {
+                w = PutAsciiLines(data + i, 1, out, w);
+                ++i;
+                continue;
+            }
             if constexpr (Write)
                 out[w] = b;
             ++w;
@@ -279,6 +375,10 @@ template <bool Write> std::size_t DecodeUtf8(const std::uint8_t* data, std::size
             if (b == 0xF4)
                 hi = 0x8F;
         } else {
+            if constexpr (Strict) {
+                *wellFormed = false;
+                return w;
+            }
             if constexpr (Write)
                 out[w] = 0xFFFD;
             ++w;
@@ -301,6 +401,10 @@ template <bool Write> std::size_t DecodeUtf8(const std::uint8_t* data, std::size
             cp = (cp << 6) | (c & 0x3F);
         }
         if (!ok) {
+            if constexpr (Strict) {
+                *wellFormed = false;
+                return w;
+            }
             if constexpr (Write)
                 out[w] = 0xFFFD;
             ++w;
@@ -330,7 +434,26 @@ std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
 {
     if (data == nullptr)
         return 0;
-    return out ? DecodeUtf8<true>(data, n, out) : DecodeUtf8<false>(data, n, nullptr);
+    return out ? DecodeUtf8<true, false>(data, n, out, nullptr)
+               : DecodeUtf8<false, false>(data, n, nullptr, nullptr);
+}
+
+std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out, Utf8Options options,
+                        bool* wellFormed)
+{
+    bool ok = true;
+    std::size_t w = 0;
+    if (data != nullptr && out != nullptr) {
+        if (options.stopAtIllFormed)
+            w = options.crLineEnds ? DecodeUtf8<true, true, true>(data, n, out, &ok)
+                                   : DecodeUtf8<true, true>(data, n, out, &ok);
+        else
+            w = options.crLineEnds ? DecodeUtf8<true, false, true>(data, n, out, nullptr)
+                                   : DecodeUtf8<true, false>(data, n, out, nullptr);
+    }
+    if (wellFormed)
+        *wellFormed = ok && data != nullptr && out != nullptr;
+    return w;
 }
 
 std::string Utf16ToUtf8(const char16_t* text, std::size_t n)
@@ -370,7 +493,7 @@ namespace {
 
 constexpr std::size_t kNoIconv = static_cast<std::size_t>(-1);
 
-// Start of the next run of at least 16 ASCII bytes in data[from..n), or n. Such runs are copied
+// Start of the next run of at least 16 ASCII bytes in data[from..n), or n. Such runs are taken
 // without iconv; shorter ones are left in iconv's window, one call per stretch of text being cheaper.
 std::size_t NextAsciiRun(const std::uint8_t* data, std::size_t from, std::size_t n)
 {
@@ -473,7 +596,9 @@ std::size_t AnsiToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
                 out[i] = data[i] < 0x80 ? data[i] : 0xFFFD;
         return n;
     }
-    return DecodeAnsi(cd, ascii, data, n, out, AnsiMaxUnits(n));
+    // Converting, iconv takes everything in one call: finding ASCII runs would cost more than it
+    // saves in Chinese text. Counting skips them, so a huge file of mostly ASCII is judged quickly.
+    return DecodeAnsi(cd, ascii && out == nullptr, data, n, out, AnsiMaxUnits(n));
 }
 
 QString AnsiToQString(const QByteArray& bytes)

@@ -28,6 +28,17 @@ bool InitAnsiCodePage(const QString& override);
 // UTF-8 to UTF-16 in one pass. Invalid sequences become U+FFFD (one per maximal invalid subpart).
 // With out == nullptr only counts. `out` must hold at least Utf8MaxUnits(n) units.
 std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out);
+// The same with choices, for decoding a whole book in one pass. stopAtIllFormed: stop at the first
+// ill-formed sequence instead of marking it (*wellFormed then false), so a caller learns whether the
+// bytes are UTF-8 while decoding them. crLineEnds: every line end becomes one CR on the way (CR LF
+// and runs of LFs become one CR; a LF right after a written CR is dropped).
+struct Utf8Options
+{
+    bool stopAtIllFormed = false;
+    bool crLineEnds = false;
+};
+std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out, Utf8Options options,
+                        bool* wellFormed = nullptr);
 inline std::size_t Utf8MaxUnits(std::size_t n)
 {
     return n;

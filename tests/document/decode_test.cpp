@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 
 namespace {
@@ -247,3 +248,125 @@ TEST(TextCount, PiecewiseCountMatchesWholeDecoding)
 }
 
 } // namespace
+
+namespace {
+
+// A plain decoder to check the fast paths against: one U+FFFD per maximal ill-formed subpart.
+std::u16string ReferenceUtf8(const std::string& s)
+{
+    std::u16string out;
+    std::size_t i = 0;
+    const auto* b = reinterpret_cast<const unsigned char*>(s.data());
+    while (i < s.size()) {
+        const unsigned c = b[i];
+        int len = 0;
+        unsigned lo = 0x80, hi = 0xBF, cp = 0;
+        if (c < 0x80) {
+            out += static_cast<char16_t>(c);
+            ++i;
+            continue;
+        }
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+            lo = c == 0xE0 ? 0xA0 : 0x80;
+            hi = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+            lo = c == 0xF0 ? 0x90 : 0x80;
+            hi = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        int k = 1;
+        for (; k < len && i + k < s.size(); ++k) {
+            const unsigned d = b[i + k];
+            if (k == 1 ? (d < lo || d > hi) : (d & 0xC0) != 0x80)
+                break;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (len == 0 || k < len) {
+            out += u'\uFFFD';
+            i += std::max(k, 1);
+            continue;
+        }
+        i += static_cast<std::size_t>(len);
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::u16string Normalised(std::u16string s)
+{
+    s.resize(NormaliseLineEnds(s.data(), s.size()));
+    return s;
+}
+
+} // namespace
+
+// The vectorised paths (ASCII blocks, groups of four CJK characters, pairs from one 64-bit load)
+// must agree with a plain decoder wherever runs start, stop and break.
+TEST(Utf8Transcoder, FastPathsAgreeWithAPlainDecoder)
+{
+    const std::string pieces[] = {"a",
+                                  "\r\n",
+                                  "\n",
+                                  "\n\n",
+                                  "\r",
+                                  "0123456789abcdef",
+                                  "\xE4\xB8\xAD",
+                                  "\xE3\x80\x80",
+                                  "\xEF\xBC\x8C",
+                                  "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97\xE7\xAC\xA6",
+                                  "\xC3\xA9",
+                                  "\xF0\x9F\x98\x80",
+                                  "\xE0\x80\x80",
+                                  "\xED\xA0\x80",
+                                  "\xE0\xA0\x80",
+                                  "\xEF\xBF\xBF",
+                                  "\xC0\xAF",
+                                  "\x80",
+                                  "\xE4\xB8",
+                                  "\xF4\x90\x80\x80",
+                                  "\xFF"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string s;
+        const int count = static_cast<int>(random() % 40);
+        for (int k = 0; k < count; ++k) {
+            // Mostly CJK, as books are, so the long runs get exercised.
+            const std::size_t pick = random() % 4 == 0 ? random() % std::size(pieces) : 6 + random() % 4;
+            s += pieces[pick];
+        }
+        const auto* b = reinterpret_cast<const std::uint8_t*>(s.data());
+        const std::u16string expected = ReferenceUtf8(s);
+        std::u16string out(s.size() + 16, u'\0');
+        out.resize(CodePage::Utf8ToUtf16(b, s.size(), out.data()));
+        ASSERT_EQ(out, expected) << round;
+        EXPECT_EQ(CodePage::Utf8ToUtf16(b, s.size(), nullptr), expected.size());
+
+        std::u16string lines(s.size() + 16, u'\0');
+        lines.resize(CodePage::Utf8ToUtf16(b, s.size(), lines.data(), {.crLineEnds = true}));
+        ASSERT_EQ(lines, Normalised(expected)) << round;
+
+        // Stopping at the first ill-formed sequence: a prefix, and the whole when nothing is wrong.
+        bool wellFormed = false;
+        std::u16string strict(s.size() + 16, u'\0');
+        strict.resize(CodePage::Utf8ToUtf16(b, s.size(), strict.data(),
+                                            {.stopAtIllFormed = true, .crLineEnds = true}, &wellFormed));
+        const bool clean = expected.find(u'\uFFFD') == std::u16string::npos;
+        EXPECT_EQ(wellFormed, clean) << round;
+        if (clean) {
+            EXPECT_EQ(strict, Normalised(expected));
+        } else {
+            EXPECT_EQ(Normalised(expected).compare(0, strict.size(), strict), 0) << round;
+        }
+    }
+}
