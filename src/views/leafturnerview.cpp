@@ -4,6 +4,7 @@
 #include "document/leafturnerdoc.h"
 #include "layout/pagegeometry.h"
 #include "layout/textmetrics.h"
+#include "library/addbookmarkdialog.h"
 #include "settings/parablock.h"
 #include "ui/commandids.h"
 #include "views/readingrender.h"
@@ -263,6 +264,10 @@ bool CLeafturnerView::OnCmdMsg(int id)
             dialog.exec();
         }
         return true;
+    case Cmd::AddBookmark:
+        if (Buffer())
+            RunAddBookmarkDialog(window(), GetDocument()->PathName(), m_currentOffset);
+        return true;
     default:
         return false;
     }
@@ -277,6 +282,7 @@ bool CLeafturnerView::OnUpdateCmdUI(int id, CmdUI& ui)
     case Cmd::NextPage:
     case Cmd::LastPage:
     case Cmd::GoToPage:
+    case Cmd::AddBookmark:
         ui.enabled = hasText;
         return true;
     case Cmd::Back:
