@@ -129,7 +129,8 @@ ChapterSearchResult FindChapterStarts(const char16_t* text, std::int32_t length,
             found = &scanner.Starts(si);
         } else {
             matcher.SetPattern(BuildChapterPattern(keyword, numeralClass, prefix, options.sepBlank));
-            if (!matcher.FindAll(subject, length, matches, cancel)) {
+            // Each condition's starts are distinct, so more than a full table of them is never used.
+            if (!matcher.FindAll(subject, length, matches, cancel, ChapterTable::kSize)) {
                 if (Cancelled(cancel)) {
                     table.Reset();
                     return ChapterSearchResult::Cancelled;

@@ -49,7 +49,7 @@ void RegexMatcher::SetPattern(const QString& pattern)
 }
 
 bool RegexMatcher::FindAll(const char16_t* text, std::int32_t length, std::vector<RegexMatch>& matches,
-                           const std::atomic<bool>* cancel) const
+                           const std::atomic<bool>* cancel, std::size_t maxNonEmpty) const
 {
     matches.clear();
     if (!m_regex || m_refused || !m_regex->isValid() || (length > 0 && !text) || length < 0)
@@ -70,10 +70,13 @@ bool RegexMatcher::FindAll(const char16_t* text, std::int32_t length, std::vecto
     }
     QRegularExpressionMatchIterator it = m_regex->globalMatch(subject);
     std::size_t sinceCheck = 0;
+    std::size_t nonEmpty = 0;
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         matches.push_back(
             {static_cast<std::int32_t>(m.capturedStart()), static_cast<std::int32_t>(m.capturedLength())});
+        if (m.capturedLength() > 0 && ++nonEmpty >= maxNonEmpty)
+            return true;
         if (cancel && ++sinceCheck >= 256) {
             sinceCheck = 0;
             if (cancel->load(std::memory_order_relaxed))

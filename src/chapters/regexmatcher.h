@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -42,8 +43,9 @@ public:
     // unless global). False, with no matches, when the pattern is invalid or begins with engine
     // options ("(*..."), when the engine fails at any point (step limit, invalid UTF-16 in the
     // subject) or when `cancel` becomes true.
+    // With `maxNonEmpty`, the run ends once that many matches of non-zero length were found.
     bool FindAll(const char16_t* text, std::int32_t length, std::vector<RegexMatch>& matches,
-                 const std::atomic<bool>* cancel = nullptr) const;
+                 const std::atomic<bool>* cancel = nullptr, std::size_t maxNonEmpty = SIZE_MAX) const;
 
 private:
     std::unique_ptr<QRegularExpression> m_regex;

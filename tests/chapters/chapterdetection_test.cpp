@@ -143,12 +143,14 @@ TEST_F(Detection, OnlyFirstPlaceholderIsNumeral)
 TEST_F(Detection, BrokenConditionsAreSkippedAndOthersStillRun)
 {
     QString longCondition = QStringLiteral("*");
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < 1500; ++i)
         longCondition += QStringLiteral("a?");
     longCondition += QString(1000, u'a');
-    ASSERT_EQ(longCondition.size(), 3001);
+    ASSERT_EQ(longCondition.size(), 4001);
+    const QString longPlain = QStringLiteral("*第×章") + QString(3997, u'x');
     const auto conditions = Conditions({QStringLiteral("*第×章("), QStringLiteral("*(a+)+$"), longCondition,
-                                        QStringLiteral("*第×[回集]"), QStringLiteral("*后记")});
+                                        longPlain, QStringLiteral("*第×[回集]"), QStringLiteral("*后记")});
+    ASSERT_EQ(conditions.Count(), 6);
     QStringList lines;
     for (int i = 0; i < 50; ++i)
         lines << QString(40, u'a') + u'b';
@@ -226,6 +228,10 @@ TEST_F(Detection, TableStopsAtCapInConditionThenTextOrder)
         EXPECT_EQ(starts.back(), text.indexOf(QStringLiteral("第3000章")));
         EXPECT_EQ(Rows(true).size(), static_cast<std::size_t>(ChapterTable::kSize));
     }
+    // One condition hitting every line: the first 4,096 lines in text order.
+    Find(text, Conditions({QStringLiteral("*第×[章节]")}), AllKinds(0, true));
+    ASSERT_EQ(m_table.Count(), ChapterTable::kSize);
+    EXPECT_EQ(m_table[ChapterTable::kSize - 1], text.indexOf(QStringLiteral("第1096章")));
 }
 
 TEST_F(Detection, LoneSurrogateDoesNotHideChapters)

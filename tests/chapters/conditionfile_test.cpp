@@ -1,5 +1,7 @@
 // The condition file: defaults, round trip with ticks, a bare mark, overlong lines, write failure.
+#include "chapters/chapterdetection.h"
 #include "chapters/conditionfile.h"
+#include "chapters/regexmatcher.h"
 #include "settings/codepage.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <random>
 
 namespace {
 
@@ -101,6 +105,34 @@ TEST_F(ConditionFile, UnwritablePathReportsFailure)
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("taken.chp")));
     EXPECT_FALSE(SaveConditionFile(m_dir.filePath(QStringLiteral("taken.chp")), list));
     EXPECT_TRUE(QFileInfo(m_dir.filePath(QStringLiteral("taken.chp"))).isDir());
+}
+
+TEST_F(ConditionFile, RandomBytesLeaveOtherConditionsWorking)
+{
+    std::mt19937 rng(3);
+    QByteArray junk(256 * 1024, Qt::Uninitialized);
+    for (char& c : junk)
+        c = static_cast<char>(rng());
+    for (const QByteArray& head : {QByteArray(), QByteArray("\xFF\xFE", 2), QByteArray("\xEF\xBB\xBF", 3)}) {
+        Write(head + junk);
+        ChapterConditionList list;
+        LoadConditionFile(Path(), list);
+        for (const QString& c : list.Items())
+            ASSERT_LE(c.size(), ChapterConditionList::kMaxUnits);
+        list.Add(QStringLiteral("*第×章"));
+        const QString text = QStringLiteral("前言\r第1章 起\r正文\r");
+        RegexMatcher matcher;
+        matcher.Create();
+        matcher.SetGlobal(true);
+        matcher.SetMultiline(true);
+        ChapterTable table;
+        ChapterSearchOptions options;
+        options.sepBlank = true;
+        ASSERT_EQ(FindChapterStarts(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<std::int32_t>(text.size()), matcher, list, options, table),
+                  ChapterSearchResult::Done);
+        EXPECT_NE(std::find(table.Entries().begin(), table.Entries().end(), 3), table.Entries().end());
+    }
 }
 
 } // namespace
