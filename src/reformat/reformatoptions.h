@@ -31,6 +31,8 @@ struct ComplexOptions
     int tailSpace = 20;        // 1..200: "short" means shorter than the average by 1/tailSpace
     bool addChnSpace = true;   // indent each paragraph with two ideographic spaces
     bool addBlankLine = false; // an empty line after each paragraph
+
+    bool operator==(const ComplexOptions&) const = default;
 };
 
 constexpr int kMinSpaceCount = 0;
