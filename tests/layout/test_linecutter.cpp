@@ -58,21 +58,6 @@ TEST(LineCutter, TwoLinePagesKeepEmptyLines)
     EXPECT_EQ(Paginate(u"abcdefg\r\rhi", 2, 30, adv.data()), (std::vector<std::int32_t>{0, 6, 9}));
 }
 
-TEST(LineCutter, NothingToPaginate)
-{
-    const auto adv = UniformAdvances(10);
-    PageTable table;
-    table.Append(0);
-    table.Append(7);
-    // Zero lines per page: no pages, and no stale pages of an older layout either.
-    EXPECT_EQ(PaginateText(u"abc", 3, 0, 100, adv.data(), table), 0);
-    EXPECT_EQ(table.Count(), 0);
-    EXPECT_EQ(PaginateText(u"", 0, 5, 100, adv.data(), table), 0);
-    EXPECT_EQ(PaginateText(nullptr, 4, 5, 100, adv.data(), table), 0);
-    EXPECT_TRUE(Paginate(u"abc", -3, 100, adv.data()).empty());
-    EXPECT_TRUE(Paginate(u"abc", 3, 0, adv.data()).empty());
-}
-
 TEST(LineCutter, UnitWiderThanLineStopsPagination)
 {
     auto adv = UniformAdvances(10);
@@ -148,14 +133,4 @@ TEST(LineCutter, PagesHoldExactlyWhatDrawingCuts)
             }
         }
     }
-}
-
-TEST(LineCutter, OneHugeLineWithoutCr)
-{
-    const auto adv = UniformAdvances(10);
-    const std::u16string text(20'000'000, u'\x4E2D');
-    // Ten units a line, five lines a page.
-    const auto starts = Paginate(text, 5, 100, adv.data());
-    ASSERT_EQ(starts.size(), 400'000u);
-    EXPECT_EQ(starts.back(), 20'000'000 - 50);
 }
