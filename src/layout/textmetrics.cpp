@@ -199,11 +199,12 @@ bool TextMetrics::Rebuild(const QString& fontName, int fontSize, bool bold, bool
     const bool fontBold = font.weight() >= QFont::Bold;
     std::array<std::uint8_t, kTableSize> table{};
 
-    QString fallbackFamily;
+    // Chosen in vertical writing too: the painter must draw Han with the family the table assumes.
+    const QFont primaryOnly = MakeFont(primaryFamily, cell, fontBold);
+    const QString fallbackFamily = ChooseCjkFallback(primaryOnly);
     if (vertical) {
         table.fill(static_cast<std::uint8_t>(cell));
     } else {
-        const QFont primaryOnly = MakeFont(primaryFamily, cell, fontBold);
         const QRawFont primary = QRawFont::fromFont(primaryOnly);
         if (!primary.isValid())
             return false;
@@ -217,7 +218,6 @@ bool TextMetrics::Rebuild(const QString& fontName, int fontSize, bool bold, bool
 
         QList<quint32> fallbackGlyphs;
         std::vector<std::uint8_t> fallbackWidths;
-        fallbackFamily = ChooseCjkFallback(primaryOnly);
         if (!fallbackFamily.isEmpty() && fallbackFamily != primaryFamily) {
             const QRawFont fallback = QRawFont::fromFont(MakeFont(fallbackFamily, cell, fontBold));
             if (fallback.isValid()) {

@@ -123,6 +123,10 @@ TEST_F(Metrics, VerticalWritingGivesEveryUnitTheCell)
     EXPECT_EQ(metrics.Advance(u'\n'), 0);
     EXPECT_EQ(metrics.Advance(0xD800), 26);
     EXPECT_EQ(metrics.Advance(0xDC00), 0);
+    // Han in columns is drawn from the same CJK family as in lines.
+    TextMetrics::PinDefaultFamily(kLatinSans);
+    ASSERT_TRUE(metrics.Rebuild(QString(), 26, true, true));
+    EXPECT_EQ(DrawnFamily(metrics.ReadingFont(), u'中'), kCjkSans);
 }
 
 TEST_F(Metrics, FontSizeHeldToItsRange)
