@@ -7,6 +7,7 @@
 #include "document/myview.h"
 #include "layout/layoutengine.h"
 #include "layout/textmetrics.h"
+#include "library/bookmarkfile.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
@@ -111,6 +112,20 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path)
         AddToRecentFiles(m_document->PathName());
     m_frame->ChapterPaneRefresh();
     m_frame->UpdateCommandUI();
+    return true;
+}
+
+bool CLeafturnerApp::OpenBookmark(const QString& name)
+{
+    const BookmarkEntry mark = BookmarkFile::Default().Read(name);
+    if (mark.path.isEmpty() || !QFileInfo(mark.path).isFile())
+        return false;
+    if (!OpenDocumentFile(mark.path))
+        return false;
+    if (CMyView* view = m_frame->ActiveView())
+        view->GoToOffset(mark.position);
+    if (QWidget* widget = m_frame->ActiveViewWidget())
+        widget->setFocus();
     return true;
 }
 

@@ -24,6 +24,9 @@ public:
 
     // Every way of opening a book goes through here. False when the file could not be opened.
     bool OpenDocumentFile(const QString& path);
+    // Opens the book of bookmark `name` at its position and focuses the view; false when its book
+    // is missing or could not be opened.
+    bool OpenBookmark(const QString& name);
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
     CLeafturnerDoc* Document() const { return m_document.get(); }

@@ -4,6 +4,7 @@
 #include "app/leafturnerapp.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
+#include "library/organizebookmarksdialog.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
@@ -431,6 +432,10 @@ bool CMainFrame::OnCmdMsg(int id)
     case Cmd::ViewStatusBar:
         statusBar()->setVisible(!statusBar()->isVisible());
         return true;
+    case Cmd::OrganizeBookmarks:
+        if (const auto name = RunOrganizeBookmarksDialog(this); name && m_app)
+            m_app->OpenBookmark(*name);
+        return true;
     default:
         return false;
     }
@@ -446,6 +451,7 @@ bool CMainFrame::OnUpdateCmdUI(int id, CmdUI& ui)
         ui.checked = ParaGetInt(PARA_SAVE_RST) != 0;
         return true;
     case Cmd::HideToTray:
+    case Cmd::OrganizeBookmarks:
         return true;
     case Cmd::ViewStatusBar:
         ui.checked = statusBar()->isVisible();

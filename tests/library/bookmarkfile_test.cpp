@@ -1,0 +1,166 @@
+// BookmarkFile: names, reading, writing and removing, on clean, hand-edited, broken and huge files.
+#include "library/bookmarkfile.h"
+#include "settings/codepage.h"
+#include "settings/parablock.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteRaw(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray Utf16(const QString& s)
+{
+    QByteArray b("\xFF\xFE", 2);
+    b.append(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+    return b;
+}
+
+class BookmarkFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        CodePage::SetAnsiCodePage(QStringLiteral("CP936"));
+        m_path = m_dir.filePath(QStringLiteral("Leafturner.bmk"));
+    }
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+TEST_F(BookmarkFileTest, OverwriteKeepsPlaceAndDeletingAllKeepsTheMark)
+{
+    EnsureUnicodeIniFile(m_path, QString());
+    ASSERT_EQ(ReadAll(m_path), QByteArray("\xFF\xFE\r\0\n\0", 6));
+    BookmarkFile file(m_path);
+    EXPECT_TRUE(file.Names().isEmpty());
+
+    ASSERT_TRUE(file.Write(QStringLiteral("第一章"), QStringLiteral("/books/a.txt"), 10));
+    ASSERT_TRUE(file.Write(QStringLiteral("Middle"), QStringLiteral("/books/b.txt"), 20));
+    ASSERT_TRUE(file.Write(QStringLiteral("last"), QStringLiteral("/books/c.txt"), 30));
+    EXPECT_EQ(file.Names(),
+              (QStringList{QStringLiteral("第一章"), QStringLiteral("Middle"), QStringLiteral("last")}));
+
+    // Another case is the same bookmark: it is replaced where it stands and keeps its first spelling.
+    EXPECT_TRUE(file.IsTaken(QStringLiteral("MIDDLE")));
+    EXPECT_FALSE(file.IsTaken(QStringLiteral("middle2")));
+    ASSERT_TRUE(file.Write(QStringLiteral("middle"), QStringLiteral("/other/d.txt"), -7));
+    EXPECT_EQ(file.Names(),
+              (QStringList{QStringLiteral("第一章"), QStringLiteral("Middle"), QStringLiteral("last")}));
+    const BookmarkEntry mark = file.Read(QStringLiteral("Middle"));
+    EXPECT_EQ(mark.path, QStringLiteral("/other/d.txt"));
+    EXPECT_EQ(mark.position, -7);
+    EXPECT_EQ(file.Load().Lines().indexOf(QStringLiteral("[Middle]")), 4);
+
+    for (const QString& name : file.Names())
+        ASSERT_TRUE(file.Remove(name));
+    EXPECT_TRUE(file.Names().isEmpty());
+    EXPECT_TRUE(ReadAll(m_path).startsWith("\xFF\xFE"));
+}
+
+TEST_F(BookmarkFileTest, HandEditedEntriesReadSafely)
+{
+    WriteRaw(m_path, Utf16(QStringLiteral("[NaN]\r\nPATH=/a.txt\r\nPOSITION=abc\r\n"
+                                          "[NoPos]\r\nPATH=/b.txt\r\n"
+                                          "[Padded]\r\nPATH=/c.txt\r\nPOSITION=  42xyz\r\n"
+                                          "[]\r\nPATH=/d.txt\r\n"
+                                          "[a[b]\r\nPATH=/e.txt\r\n"
+                                          "[  spaced  ]\r\nPATH=/f.txt\r\n"
+                                          "[nan]\r\nPATH=/g.txt\r\n"
+                                          "[NoPath]\r\nPOSITION=3\r\n")));
+    BookmarkFile file(m_path);
+    // Headers no bookmark can have are left out; of two spellings the first is the one a lookup finds.
+    EXPECT_EQ(file.Names(),
+              (QStringList{QStringLiteral("NaN"), QStringLiteral("NoPos"), QStringLiteral("Padded"),
+                           QStringLiteral("spaced"), QStringLiteral("NoPath")}));
+    EXPECT_EQ(file.Read(QStringLiteral("nan")).path, QStringLiteral("/a.txt"));
+    EXPECT_EQ(file.Read(QStringLiteral("NaN")).position, 0);
+    EXPECT_EQ(file.Read(QStringLiteral("NoPos")).position, 0);
+    EXPECT_EQ(file.Read(QStringLiteral("Padded")).position, 42);
+    EXPECT_EQ(file.Read(QStringLiteral("spaced")).path, QStringLiteral("/f.txt"));
+    EXPECT_FALSE(file.IsTaken(QStringLiteral("NoPath")));
+    EXPECT_EQ(file.Read(QStringLiteral("missing")).path, QString());
+
+    // Deleting the first of two spellings brings the second into view.
+    ASSERT_TRUE(file.Remove(QStringLiteral("NAN")));
+    EXPECT_TRUE(file.Names().contains(QStringLiteral("nan")));
+    EXPECT_EQ(file.Read(QStringLiteral("NaN")).path, QStringLiteral("/g.txt"));
+}
+
+TEST_F(BookmarkFileTest, PathsReadBackExactlyOrAreRefused)
+{
+    BookmarkFile file(m_path);
+    const QStringList paths = {QStringLiteral("/books/ends in blank.txt "), QStringLiteral("\"/quoted.txt\""),
+                               QStringLiteral("'single'"), QStringLiteral("/书/红楼梦 第一卷.txt")};
+    for (const QString& p : paths) {
+        ASSERT_TRUE(file.Write(QStringLiteral("mark"), p, 1));
+        EXPECT_EQ(file.Read(QStringLiteral("mark")).path, p);
+    }
+    // A line break cannot be stored: the write fails and changes nothing.
+    const QByteArray before = ReadAll(m_path);
+    EXPECT_FALSE(file.Write(QStringLiteral("other"), QStringLiteral("/a\nb.txt"), 1));
+    EXPECT_FALSE(file.Write(QStringLiteral("a]b"), QStringLiteral("/a.txt"), 1));
+    EXPECT_EQ(ReadAll(m_path), before);
+}
+
+TEST_F(BookmarkFileTest, NamesAreCheckedCleanedAndSortedWithoutCase)
+{
+    EXPECT_EQ(BookmarkFile::CheckName(QString()), BookmarkFile::NameProblem::Empty);
+    EXPECT_EQ(BookmarkFile::CheckName(QStringLiteral("a[1")), BookmarkFile::NameProblem::Bracket);
+    EXPECT_EQ(BookmarkFile::CheckName(QStringLiteral("x]")), BookmarkFile::NameProblem::Bracket);
+    EXPECT_EQ(BookmarkFile::CheckName(QStringLiteral("第三回")), BookmarkFile::NameProblem::None);
+    EXPECT_EQ(BookmarkFile::CleanName(QStringLiteral("  name\t")), QStringLiteral("name"));
+    EXPECT_EQ(BookmarkFile::CleanName(QStringLiteral("   ")), QString());
+
+    const QStringList sorted =
+        BookmarkFile::SortedForDisplay({QStringLiteral("cherry"), QStringLiteral("Banana"),
+                                        QStringLiteral("apple"), QStringLiteral("Apple")});
+    EXPECT_EQ(sorted, (QStringList{QStringLiteral("Apple"), QStringLiteral("apple"), QStringLiteral("Banana"),
+                                   QStringLiteral("cherry")}));
+}
+
+TEST_F(BookmarkFileTest, RandomBytesAndTenThousandBookmarksLoseNothing)
+{
+    // Garbage before real bookmarks: listing does not crash and adding keeps what was there.
+    QByteArray junk(64 * 1024, '\0');
+    QRandomGenerator rng(12345);
+    for (char& c : junk)
+        c = static_cast<char>(rng.bounded(256));
+    WriteRaw(m_path, junk + "\r\n[keep]\r\nPATH=/keep.txt\r\nPOSITION=5\r\n");
+    BookmarkFile file(m_path);
+    EXPECT_TRUE(file.Names().contains(QStringLiteral("keep")));
+    ASSERT_TRUE(file.Write(QStringLiteral("new"), QStringLiteral("/new.txt"), 9));
+    EXPECT_EQ(file.Read(QStringLiteral("keep")).path, QStringLiteral("/keep.txt"));
+    EXPECT_EQ(file.Read(QStringLiteral("keep")).position, 5);
+    EXPECT_EQ(file.Read(QStringLiteral("new")).position, 9);
+
+    // Far more names than an old fixed-size name buffer held: every one is listed.
+    QString text;
+    for (int i = 0; i < 10000; ++i)
+        text += QStringLiteral("[书签%1号]\r\nPATH=/books/%1.txt\r\nPOSITION=%1\r\n").arg(i);
+    WriteRaw(m_path, Utf16(text));
+    const QStringList names = file.Names();
+    ASSERT_EQ(names.size(), 10000);
+    EXPECT_EQ(names.last(), QStringLiteral("书签9999号"));
+    ASSERT_TRUE(file.Write(QStringLiteral("one more"), QStringLiteral("/x.txt"), 1));
+    EXPECT_EQ(file.Names().size(), 10001);
+    EXPECT_EQ(file.Read(QStringLiteral("书签0号")).path, QStringLiteral("/books/0.txt"));
+    EXPECT_EQ(file.Read(QStringLiteral("书签9999号")).position, 9999);
+}
+
+} // namespace
