@@ -49,6 +49,29 @@ std::optional<std::u16string> WithoutLoneSurrogates(const char16_t* text, std::i
     return copy;
 }
 
+// The start of the line holding each of a run of increasing offsets. A match starts at its line's
+// start unless the condition moved it (\K); the table holds line starts only.
+class LineStartFinder
+{
+public:
+    explicit LineStartFinder(const char16_t* text) : m_text(text) {}
+    std::int32_t operator()(std::int32_t at)
+    {
+        std::int32_t i = at;
+        while (i > m_scanned && m_text[i - 1] != u'\r')
+            --i;
+        if (i > m_scanned || i == 0 || m_text[i - 1] == u'\r')
+            m_lineStart = i;
+        m_scanned = at;
+        return m_lineStart;
+    }
+
+private:
+    const char16_t* m_text;
+    std::int32_t m_scanned = 0;   // offsets below this were looked at already
+    std::int32_t m_lineStart = 0; // line start found for the last offset
+};
+
 bool Cancelled(const std::atomic<bool>* cancel)
 {
     return cancel && cancel->load(std::memory_order_relaxed);
@@ -138,9 +161,10 @@ ChapterSearchResult FindChapterStarts(const char16_t* text, std::int32_t length,
                 continue;
             }
             starts.clear();
+            LineStartFinder lineOf(subject);
             for (const RegexMatch& m : matches)
                 if (m.length > 0)
-                    starts.push_back(m.start);
+                    starts.push_back(lineOf(m.start));
             found = &starts;
         }
         for (std::int32_t start : *found) {

@@ -53,7 +53,9 @@ QStringView SeparatorCharacters()
 QString BuildChapterPattern(QStringView keyword, const QString& numeralClass, const QString& lineHeadPrefix,
                             bool separatorSuffix)
 {
-    QString pattern = lineHeadPrefix;
+    // The group keeps a "|" in the keyword from splitting off an alternative without the line
+    // anchor, which would turn any blank in the middle of a line into a chapter.
+    QString pattern = lineHeadPrefix + QStringLiteral("(?:");
     const qsizetype p = keyword.indexOf(QChar(kNumeralPlaceholder));
     if (p >= 0) {
         pattern += keyword.left(p);
@@ -62,6 +64,7 @@ QString BuildChapterPattern(QStringView keyword, const QString& numeralClass, co
     } else {
         pattern += keyword;
     }
+    pattern += u')';
     if (separatorSuffix)
         pattern += QStringLiteral("[\\r \\t\u3000】）＞>\\)\\]]+?");
     return pattern;

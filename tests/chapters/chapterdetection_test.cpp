@@ -140,6 +140,17 @@ TEST_F(Detection, OnlyFirstPlaceholderIsNumeral)
     EXPECT_EQ(Starts(), (std::vector<std::int32_t>{0, 10}));
 }
 
+TEST_F(Detection, AlternativeOrMatchResetInConditionStaysAtLineStart)
+{
+    const QString text =
+        Book({QStringLiteral("他说好 的"), QStringLiteral("第1章 甲"), QStringLiteral("其后 第2节 乙")});
+    // "好" must open a line too, not stand anywhere before a blank.
+    Find(text, Conditions({QStringLiteral("*第×章|好")}), AllKinds(0, true));
+    EXPECT_EQ(Starts(), (std::vector<std::int32_t>{6}));
+    Find(text, Conditions({QStringLiteral("*第×\\K[章节]")}), AllKinds(3, true));
+    EXPECT_EQ(Starts(), (std::vector<std::int32_t>{6, 12}));
+}
+
 TEST_F(Detection, BrokenConditionsAreSkippedAndOthersStillRun)
 {
     QString longCondition = QStringLiteral("*");
