@@ -278,7 +278,7 @@ QByteArray WriteBmp(const QImage& source, const BmpWriteOptions& o)
         Put32(out, static_cast<std::uint32_t>(pixels.size()));
         Put32(out, static_cast<std::uint32_t>(o.pixelsPerMetre));
         Put32(out, static_cast<std::uint32_t>(o.pixelsPerMetre));
-        Put32(out, static_cast<std::uint32_t>(colours == (1 << bits) ? 0 : colours));
+        Put32(out, static_cast<std::uint32_t>(palette && colours == (1 << bits) ? 0 : colours));
         Put32(out, 0);
         out.resize(info + static_cast<std::size_t>(hs), 0);
         if (masksInside) {
