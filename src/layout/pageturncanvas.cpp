@@ -1,0 +1,282 @@
+// Block copies, smooth squeezing, column stretches, polygon fills and cross-fades for page-turn frames.
+#include "layout/pageturncanvas.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+using Pixel = std::uint32_t;
+
+const Pixel* ConstRow(const QImage& image, int y)
+{
+    return reinterpret_cast<const Pixel*>(image.constBits() +
+                                          static_cast<qsizetype>(y) * image.bytesPerLine());
+}
+
+Pixel* Row(uchar* bits, qsizetype bytesPerLine, int y)
+{
+    return reinterpret_cast<Pixel*>(bits + y * bytesPerLine);
+}
+
+bool Usable(const QImage& source, const QImage& frame)
+{
+    return !frame.isNull() && source.format() == QImage::Format_RGB32 && source.size() == frame.size();
+}
+
+} // namespace
+
+PageTurnCanvas::PageTurnCanvas(const QImage& screen)
+    : m_frame(screen.convertToFormat(QImage::Format_RGB32).copy())
+{
+}
+
+void PageTurnCanvas::Copy(const QImage& source, const QRect& sourceRect, QPoint destination)
+{
+    if (sourceRect.isEmpty() || !Usable(source, m_frame))
+        return;
+    const QPoint shift = destination - sourceRect.topLeft();
+    const QRect dst = Clip(sourceRect.intersected(source.rect()).translated(shift));
+    if (dst.isEmpty())
+        return;
+    const QRect src = dst.translated(-shift);
+    uchar* bits = m_frame.bits();
+    const qsizetype bpl = m_frame.bytesPerLine();
+    const std::size_t bytes = static_cast<std::size_t>(dst.width()) * sizeof(Pixel);
+    for (int y = 0; y < dst.height(); ++y)
+        std::memcpy(Row(bits, bpl, dst.top() + y) + dst.left(), ConstRow(source, src.top() + y) + src.left(),
+                    bytes);
+}
+
+void PageTurnCanvas::CopySplit(const QImage& left, const QImage& right, int splitX, const QRect& rect)
+{
+    const QRect all = Clip(rect);
+    if (all.isEmpty())
+        return;
+    const int split = std::clamp(splitX, all.left(), all.right() + 1);
+    Copy(left, QRect(all.left(), all.top(), split - all.left(), all.height()));
+    Copy(right, QRect(split, all.top(), all.right() + 1 - split, all.height()));
+}
+
+void PageTurnCanvas::SqueezeColumns(const QImage& source, int sourceX, int sourceWidth, int destX,
+                                    int destWidth, int top, int height)
+{
+    if (sourceWidth <= 0 || destWidth <= 0 || height <= 0 || !Usable(source, m_frame))
+        return;
+    if (destWidth >= sourceWidth) {
+        Copy(source, QRect(sourceX, top, sourceWidth, height), QPoint(destX, top));
+        return;
+    }
+    const int y0 = std::max(top, 0);
+    const int y1 = std::min<long long>(static_cast<long long>(top) + height, m_frame.height());
+    if (y0 >= y1)
+        return;
+
+    // Which source columns each destination column averages, worked out once for all rows.
+    struct Span
+    {
+        int dst;
+        int first;
+        int count;
+        std::uint32_t inverse; // 65536 / count
+    };
+    std::vector<Span> spans;
+    spans.reserve(static_cast<std::size_t>(destWidth));
+    const int lastColumn = source.width() - 1;
+    for (int j = 0; j < destWidth; ++j) {
+        const long long dst = static_cast<long long>(destX) + j;
+        if (dst < 0 || dst >= m_frame.width())
+            continue;
+        const long long s0 = static_cast<long long>(j) * sourceWidth / destWidth;
+        const long long s1 = static_cast<long long>(j + 1) * sourceWidth / destWidth;
+        const long long first = std::clamp<long long>(sourceX + s0, 0, lastColumn);
+        const long long last = std::clamp<long long>(sourceX + s1 - 1, 0, lastColumn);
+        const int count = static_cast<int>(std::max(1LL, last - first + 1));
+        spans.push_back({static_cast<int>(dst), static_cast<int>(first), count,
+                         65536u / static_cast<std::uint32_t>(count)});
+    }
+
+    uchar* bits = m_frame.bits();
+    const qsizetype bpl = m_frame.bytesPerLine();
+    for (int y = y0; y < y1; ++y) {
+        const Pixel* in = ConstRow(source, y);
+        Pixel* out = Row(bits, bpl, y);
+        for (const Span& s : spans) {
+            std::uint32_t r = 0;
+            std::uint32_t g = 0;
+            std::uint32_t b = 0;
+            const Pixel* p = in + s.first;
+            for (int k = 0; k < s.count; ++k) {
+                r += (p[k] >> 16) & 0xFF;
+                g += (p[k] >> 8) & 0xFF;
+                b += p[k] & 0xFF;
+            }
+            const std::uint32_t half = static_cast<std::uint32_t>(s.count) / 2;
+            r = ((r + half) * s.inverse) >> 16;
+            g = ((g + half) * s.inverse) >> 16;
+            b = ((b + half) * s.inverse) >> 16;
+            out[s.dst] =
+                0xFF000000u | (std::min(r, 255u) << 16) | (std::min(g, 255u) << 8) | std::min(b, 255u);
+        }
+    }
+}
+
+QRect PageTurnCanvas::DrawColumns(const QImage& source, int srcTop, int srcHeight,
+                                  std::span<const TurnColumn> columns)
+{
+    if (srcHeight <= 0 || columns.empty() || !Usable(source, m_frame))
+        return {};
+    struct Job
+    {
+        int dstX;
+        int srcX;
+        int top;
+        int height;
+        std::uint32_t step; // source rows per frame row, 16.16
+        int y0;
+        int y1;
+    };
+    std::vector<Job> jobs;
+    jobs.reserve(columns.size());
+    int yMin = m_frame.height();
+    int yMax = 0;
+    int xMin = m_frame.width();
+    int xMax = -1;
+    // Only source rows that exist are read.
+    const int firstRow = std::max(srcTop, 0);
+    const int endRow =
+        static_cast<int>(std::min<long long>(static_cast<long long>(srcTop) + srcHeight, source.height()));
+    if (firstRow >= endRow)
+        return {};
+    for (const TurnColumn& c : columns) {
+        if (c.dstHeight <= 0 || c.dstX < 0 || c.dstX >= m_frame.width() || c.srcX < 0 ||
+            c.srcX >= source.width())
+            continue;
+        const int y0 = std::max(c.dstTop, 0);
+        const int y1 = static_cast<int>(
+            std::min<long long>(static_cast<long long>(c.dstTop) + c.dstHeight, m_frame.height()));
+        if (y0 >= y1)
+            continue;
+        const auto step = static_cast<std::uint32_t>((static_cast<std::uint64_t>(srcHeight) << 16) /
+                                                     static_cast<std::uint64_t>(c.dstHeight));
+        jobs.push_back({c.dstX, c.srcX, c.dstTop, c.dstHeight, step, y0, y1});
+        yMin = std::min(yMin, y0);
+        yMax = std::max(yMax, y1);
+        xMin = std::min(xMin, c.dstX);
+        xMax = std::max(xMax, c.dstX);
+    }
+    if (jobs.empty())
+        return {};
+
+    // Row by row, so the frame is written in order and the nearby source rows stay in cache.
+    const uchar* srcBits = source.constBits();
+    const qsizetype srcBpl = source.bytesPerLine();
+    uchar* bits = m_frame.bits();
+    const qsizetype bpl = m_frame.bytesPerLine();
+    for (int y = yMin; y < yMax; ++y) {
+        Pixel* out = Row(bits, bpl, y);
+        for (const Job& j : jobs) {
+            if (y < j.y0 || y >= j.y1)
+                continue;
+            const auto offset = static_cast<std::uint64_t>(y - j.top) * j.step;
+            const int row = srcTop + static_cast<int>(offset >> 16);
+            if (row < firstRow || row >= endRow)
+                continue;
+            out[j.dstX] = reinterpret_cast<const Pixel*>(srcBits + row * srcBpl)[j.srcX];
+        }
+    }
+    return QRect(QPoint(xMin, yMin), QPoint(xMax, yMax - 1));
+}
+
+void PageTurnCanvas::FillPolygon(const QImage& source, std::span<const QPoint> points, const QRect& clip)
+{
+    if (points.size() < 3 || !Usable(source, m_frame))
+        return;
+    int top = points.front().y();
+    int bottom = top;
+    for (const QPoint& p : points) {
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    const QRect box = Clip(clip);
+    if (box.isEmpty())
+        return;
+    const int y0 = std::max(top, box.top());
+    const int y1 = std::min(bottom, box.bottom() + 1);
+    uchar* bits = m_frame.bits();
+    const qsizetype bpl = m_frame.bytesPerLine();
+    std::vector<double> crossings;
+    crossings.reserve(points.size());
+    for (int y = y0; y < y1; ++y) {
+        // Edges are taken half-open in y, so a row through a vertex counts it once.
+        const double yc = y + 0.5;
+        crossings.clear();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const QPoint a = points[i];
+            const QPoint b = points[(i + 1) % points.size()];
+            if (a.y() == b.y())
+                continue;
+            const bool within = a.y() < b.y() ? (a.y() <= yc && yc < b.y()) : (b.y() <= yc && yc < a.y());
+            if (within)
+                crossings.push_back(a.x() + (yc - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        const Pixel* in = ConstRow(source, y);
+        Pixel* out = Row(bits, bpl, y);
+        for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+            // Pixels whose centres lie between the two crossings.
+            const int x0 = std::max(static_cast<int>(std::ceil(crossings[i] - 0.5)), box.left());
+            const int x1 = std::min(static_cast<int>(std::ceil(crossings[i + 1] - 0.5)), box.right() + 1);
+            if (x0 < x1)
+                std::memcpy(out + x0, in + x0, static_cast<std::size_t>(x1 - x0) * sizeof(Pixel));
+        }
+    }
+}
+
+void PageTurnCanvas::CrossFade(const QImage& oldPicture, const QImage& newPicture, const QRect& rect,
+                               int percent)
+{
+    const QRect area = Clip(rect);
+    if (area.isEmpty() || !Usable(oldPicture, m_frame) || !Usable(newPicture, m_frame))
+        return;
+    percent = std::clamp(percent, 0, 100);
+    uchar* bits = m_frame.bits();
+    const qsizetype bpl = m_frame.bytesPerLine();
+    const int bytes = area.width() * static_cast<int>(sizeof(Pixel));
+    const int offset = area.left() * static_cast<int>(sizeof(Pixel));
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* o = reinterpret_cast<const std::uint8_t*>(ConstRow(oldPicture, y)) + offset;
+        const auto* n = reinterpret_cast<const std::uint8_t*>(ConstRow(newPicture, y)) + offset;
+        auto* d = reinterpret_cast<std::uint8_t*>(Row(bits, bpl, y)) + offset;
+        int i = 0;
+#ifdef __SSE2__
+        // 16 channels at a time; o * (100 - p) + n * p fits 16 bits, and the high half of the product
+        // with 41944, shifted by 6, is exactly the quotient by 100 for every such sum.
+        const __m128i keep = _mm_set1_epi16(static_cast<short>(100 - percent));
+        const __m128i take = _mm_set1_epi16(static_cast<short>(percent));
+        const __m128i magic = _mm_set1_epi16(static_cast<short>(41944));
+        const __m128i zero = _mm_setzero_si128();
+        for (; i + 16 <= bytes; i += 16) {
+            const __m128i vo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(o + i));
+            const __m128i vn = _mm_loadu_si128(reinterpret_cast<const __m128i*>(n + i));
+            const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(vo, zero), keep),
+                                             _mm_mullo_epi16(_mm_unpacklo_epi8(vn, zero), take));
+            const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(vo, zero), keep),
+                                             _mm_mullo_epi16(_mm_unpackhi_epi8(vn, zero), take));
+            const __m128i qlo = _mm_srli_epi16(_mm_mulhi_epu16(lo, magic), 6);
+            const __m128i qhi = _mm_srli_epi16(_mm_mulhi_epu16(hi, magic), 6);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(qlo, qhi));
+        }
+#endif
+        for (; i < bytes; ++i)
+            d[i] = static_cast<std::uint8_t>(CrossFadeChannel(o[i], n[i], percent));
+    }
+}
