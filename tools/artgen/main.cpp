@@ -110,7 +110,8 @@ int main(int argc, char** argv)
     ok &= Write(out, kToolbarBitmap.resource, toolbar, tb);
 
     if (!sheetPath.isEmpty()) {
-        const QImage sheet = PaintContactSheet(desks, pages, splash, icons, toolbar);
+        // 256 colours keep the sheet small enough to sit in the repository.
+        const QImage sheet = QuantiseImage(PaintContactSheet(desks, pages, splash, icons, toolbar), 256);
         if (!sheet.save(sheetPath)) {
             std::fprintf(stderr, "lt_artgen: cannot write the contact sheet\n");
             ok = false;
