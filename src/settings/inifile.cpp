@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,8 +100,12 @@ QString DecodeIniBytes(const QByteArray& bytes)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
-    if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE)
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (n - 2) / 2);
+    if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        // Copied as they are: fromUtf16 would take a second mark for one and byte-swap after FF FE FE FF.
+        QString s((n - 2) / 2, Qt::Uninitialized);
+        std::memcpy(s.data(), bytes.constData() + 2, static_cast<std::size_t>(s.size()) * 2);
+        return s;
+    }
     if (n >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
         QString s((n - 2) / 2, Qt::Uninitialized);
         for (qsizetype i = 0; i < s.size(); ++i)

@@ -163,4 +163,19 @@ TEST_F(BookmarkFileTest, RandomBytesAndTenThousandBookmarksLoseNothing)
     EXPECT_EQ(file.Read(QStringLiteral("书签9999号")).position, 9999);
 }
 
+TEST_F(BookmarkFileTest, UnitsLikeAMarkAfterTheMarkAreNotTakenForOne)
+{
+    // FF FE, then FE FF (U+FFFE) or FF FE (U+FEFF) as the first text: the rest stays little-endian.
+    for (const char16_t first : {u'\xFFFE', u'\xFEFF'}) {
+        WriteRaw(m_path,
+                 Utf16(QChar(first) + QStringLiteral("\r\n[keep]\r\nPATH=/keep.txt\r\nPOSITION=5\r\n")));
+        BookmarkFile file(m_path);
+        ASSERT_EQ(file.Names(), QStringList{QStringLiteral("keep")});
+        ASSERT_TRUE(file.Write(QStringLiteral("new"), QStringLiteral("/new.txt"), 9));
+        EXPECT_EQ(file.Read(QStringLiteral("keep")).path, QStringLiteral("/keep.txt"));
+        EXPECT_EQ(file.Read(QStringLiteral("keep")).position, 5);
+        EXPECT_EQ(file.Read(QStringLiteral("new")).position, 9);
+    }
+}
+
 } // namespace
