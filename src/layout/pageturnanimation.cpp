@@ -208,12 +208,15 @@ void WaveOrSideways(Turn& t)
             for (int c = std::min(0, n); c <= std::max(0, n); ++c) {
                 const double u = static_cast<double>(c) / n;
                 const int w = wave ? Truncate(std::sin(kPi * u) * t.H / 50.0) : 0;
-                const double f = turned ? (t.spread ? 2 - u : 1 - u) : (t.spread ? u : 1 - u);
-                const int k = Truncate(half * f);
+                // u = c / n exactly: integer parts of rational values are taken without rounding
+                // error, which would repeat columns at full width and let the other page show through.
+                const long long num = turned ? (t.spread ? 2LL * n - c : n - c) : (t.spread ? c : n - c);
+                const int k = static_cast<int>(static_cast<long long>(half) * num / n);
                 if (k == previous)
                     continue;
                 previous = k;
-                columns.push_back({t.L + o + c, Truncate((t.T - amp) + amp * u - w), t.H, t.L + k});
+                const int lift = static_cast<int>(static_cast<long long>(amp) * c / n);
+                columns.push_back({t.L + o + c, t.T - amp + lift - w, t.H, t.L + k});
             }
             dirty = t.canvas.DrawColumns(turned || !t.spread ? a : b, t.T, t.H, columns);
         }
@@ -260,7 +263,9 @@ bool CurlPass(Turn& t, bool direction, int pass, int shape)
                     c = shape == 1 ? Truncate(b * std::cos(kPi * u)) : b - Truncate(b * std::sin(kPi * u));
                 else
                     c = shape == 1 ? Truncate(b * std::sin(kPi * u)) : b - Truncate(b * std::cos(kPi * u));
-                const int x = (direction ? end + t.L : t.L) + Truncate(u * extent);
+                // The integer part of u * extent, taken exactly as above.
+                const int x = (direction ? end + t.L : t.L) +
+                              static_cast<int>(static_cast<long long>(i - lo) * extent / (2LL * d));
                 if (x == previous)
                     continue;
                 previous = x;
