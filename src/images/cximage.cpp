@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -26,7 +27,7 @@ const char* CheckSize(std::int64_t width, std::int64_t height, int bits)
         return "CxImage::Create : width and height must be greater than zero";
     const std::uint64_t stride = RowBytes(static_cast<std::uint64_t>(width), bits);
     if (width > kMaxImageSide || height > kMaxImageSide ||
-        stride * static_cast<std::uint64_t>(height) > kMaxImageBytes)
+        stride * static_cast<std::uint64_t>(height) > ImageByteLimit())
         return "CxImage::Create : picture too large";
     return nullptr;
 }
@@ -34,6 +35,20 @@ const char* CheckSize(std::int64_t width, std::int64_t height, int bits)
 } // namespace cximage_detail
 
 using namespace cximage_detail;
+
+namespace {
+std::atomic<std::uint64_t> g_byteLimit{kMaxImageBytes};
+} // namespace
+
+void SetImageByteLimit(std::uint64_t bytes)
+{
+    g_byteLimit = std::min(bytes, kMaxImageBytes);
+}
+
+std::uint64_t ImageByteLimit()
+{
+    return g_byteLimit;
+}
 
 namespace {
 

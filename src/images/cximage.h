@@ -31,6 +31,10 @@ struct RgbQuad
 // Well above any screen-sized canvas, low enough that a hostile header cannot exhaust memory.
 constexpr int kMaxImageSide = 32768;
 constexpr std::uint64_t kMaxImageBytes = 256ull << 20;
+// The pixel-block limit in force: kMaxImageBytes unless lowered for this process (fuzzers do, to stay
+// fast); values above kMaxImageBytes are capped.
+void SetImageByteLimit(std::uint64_t bytes);
+std::uint64_t ImageByteLimit();
 
 // A picture held as a packed DIB block: 40-byte header, palette (B, G, R, 0 per entry), pixel rows
 // bottom-up (stored row 0 is the bottom row as displayed), plus an optional alpha plane with the same

@@ -63,6 +63,16 @@ TEST(CxImage, CreateRoundsTheDepthAndFillsTheHeader)
     EXPECT_EQ(img.Create(40000, 1, 24), nullptr);
     EXPECT_EQ(img.Create(20000, 20000, 24), nullptr);
     EXPECT_STREQ(img.LastError(), "CxImage::Create : picture too large");
+
+    // A lowered limit applies to Create and therefore to every decoder and conversion.
+    SetImageByteLimit(1000);
+    EXPECT_EQ(img.Create(100, 100, 8), nullptr);
+    EXPECT_NE(img.Create(30, 30, 8), nullptr);
+    EXPECT_FALSE(img.ToTrueColour());
+    EXPECT_EQ(img.Bits(), 8);
+    SetImageByteLimit(~0ull);
+    EXPECT_EQ(ImageByteLimit(), kMaxImageBytes);
+    EXPECT_TRUE(img.ToTrueColour());
 }
 
 TEST(CxImage, CopyTakeOverAndPlatformBitmap)
