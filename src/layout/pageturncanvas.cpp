@@ -2,7 +2,6 @@
 #include "layout/pageturncanvas.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -110,10 +109,14 @@ void PageTurnCanvas::SqueezeColumns(const QImage& source, int sourceX, int sourc
         const Pixel* in = ConstRow(source, y);
         Pixel* out = Row(bits, bpl, y);
         for (const Span& s : spans) {
+            const Pixel* p = in + s.first;
+            if (s.count == 1) {
+                out[s.dst] = *p | 0xFF000000u;
+                continue;
+            }
             std::uint32_t r = 0;
             std::uint32_t g = 0;
             std::uint32_t b = 0;
-            const Pixel* p = in + s.first;
             for (int k = 0; k < s.count; ++k) {
                 r += (p[k] >> 16) & 0xFF;
                 g += (p[k] >> 8) & 0xFF;
@@ -181,8 +184,38 @@ QRect PageTurnCanvas::DrawColumns(const QImage& source, int srcTop, int srcHeigh
     const qsizetype srcBpl = source.bytesPerLine();
     uchar* bits = m_frame.bits();
     const qsizetype bpl = m_frame.bytesPerLine();
+
+    // Unstretched columns over rows that every column covers need no tests at all: each pixel is
+    // one load at a fixed offset from the row.
+    int commonTop = yMin;
+    int commonEnd = yMax;
+    bool unit = firstRow == srcTop && endRow - srcTop == srcHeight;
+    std::vector<int> fastX;
+    std::vector<qsizetype> fastOffset;
+    for (const Job& j : jobs) {
+        unit = unit && j.step == (1u << 16) && j.height == srcHeight;
+        commonTop = std::max(commonTop, j.y0);
+        commonEnd = std::min(commonEnd, j.y1);
+    }
+    if (unit) {
+        fastX.reserve(jobs.size());
+        fastOffset.reserve(jobs.size());
+        for (const Job& j : jobs) {
+            fastX.push_back(j.dstX);
+            fastOffset.push_back(static_cast<qsizetype>(srcTop - j.top) * srcBpl +
+                                 j.srcX * qsizetype(sizeof(Pixel)));
+        }
+    }
+
     for (int y = yMin; y < yMax; ++y) {
         Pixel* out = Row(bits, bpl, y);
+        if (unit && y >= commonTop && y < commonEnd) {
+            const uchar* rowBase = srcBits + y * srcBpl;
+            const std::size_t count = fastX.size();
+            for (std::size_t k = 0; k < count; ++k)
+                out[fastX[k]] = *reinterpret_cast<const Pixel*>(rowBase + fastOffset[k]);
+            continue;
+        }
         for (const Job& j : jobs) {
             if (y < j.y0 || y >= j.y1)
                 continue;
