@@ -542,17 +542,12 @@ std::size_t CountCr(const char16_t* text, std::size_t n)
 
 QByteArray EncodeUtf16(const char16_t* text, std::size_t n, bool bigEndian)
 {
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>((2 + (n + CountCr(text, n)) * 2)));
+    QByteArray out(static_cast<qsizetype>((1 + n + CountCr(text, n)) * 2), Qt::Uninitialized);
+    auto* p = reinterpret_cast<std::uint8_t*>(out.data());
     auto put = [&](char16_t u) {
-        const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-        if (bigEndian) {
-            out.append(hi);
-            out.append(lo);
-        } else {
-            out.append(lo);
-            out.append(hi);
-        }
+        p[bigEndian ? 1 : 0] = static_cast<std::uint8_t>(u & 0xFF);
+        p[bigEndian ? 0 : 1] = static_cast<std::uint8_t>(u >> 8);
+        p += 2;
     };
     put(0xFEFF);
     for (std::size_t i = 0; i < n; ++i) {
@@ -570,7 +565,10 @@ bool TextBuffer::Save(const QString& path)
     const char16_t* text = m_text.get();
     const std::size_t n = text ? static_cast<std::size_t>(m_length) : 0;
     QByteArray out;
-    switch (m_encoding) {
+    SourceEncoding encoding = m_encoding;
+    if (static_cast<std::int32_t>(encoding) < 0 || static_cast<std::int32_t>(encoding) > 4)
+        encoding = SourceEncoding::Utf16Le; // not ours: keep every character rather than write nothing
+    switch (encoding) {
     case SourceEncoding::Ansi: {
         bool exact = false;
         const QByteArray ansi = CodePage::Utf16ToAnsi(text, n, &exact);
@@ -586,13 +584,13 @@ bool TextBuffer::Save(const QString& path)
     }
     case SourceEncoding::Utf16Le:
     case SourceEncoding::Utf16Be:
-        out = EncodeUtf16(text, n, m_encoding == SourceEncoding::Utf16Be);
+        out = EncodeUtf16(text, n, encoding == SourceEncoding::Utf16Be);
         break;
     case SourceEncoding::Utf8Bom:
     case SourceEncoding::Utf8: {
         const std::string utf8 = CodePage::Utf16ToUtf8(text, n);
         out.reserve(static_cast<qsizetype>(utf8.size() + CountCr(text, n) + 3));
-        if (m_encoding == SourceEncoding::Utf8Bom)
+        if (encoding == SourceEncoding::Utf8Bom)
             out.append("\xEF\xBB\xBF", 3);
         AppendWithCrLf(out, utf8.data(), utf8.size());
         break;

@@ -234,6 +234,15 @@ TEST_F(LoadSaveTest, SavingWritesTheSourceEncodingByteForByte)
         ASSERT_TRUE(b.Save(path));
         EXPECT_EQ(Read(path), c.out) << static_cast<int>(c.encoding);
     }
+    // An encoding value from nowhere must not write an empty book.
+    TextBuffer b;
+    const QString path = Write(QStringLiteral("odd.txt"), "ab");
+    ExpectLoad(b, path, true, {});
+    b.SetEncoding(static_cast<SourceEncoding>(9));
+    ASSERT_TRUE(b.Save(path));
+    EXPECT_EQ(Read(path), QByteArray("\xFF\xFE"
+                                     "a\0b\0",
+                                     6));
 }
 
 TEST_F(LoadSaveTest, AnsiBookWithCharactersTheCodePageLacksIsSavedAsUtf16)
