@@ -1,7 +1,58 @@
-// leafturner-cli render (not built yet).
+// leafturner-cli render BOOK --window WxH --page N --out FILE.png: the reading view's picture of
+// page N (counted from 1) for a client area of that size, from the profile's settings.
 #include "cli/clicommand.h"
 
-int CmdRender(QStringList)
+#include "document/textbuffer.h"
+#include "layout/bookbackground.h"
+#include "layout/layoutengine.h"
+#include "layout/pagegeometry.h"
+#include "layout/readingcomposer.h"
+#include "layout/textmetrics.h"
+
+#include <QImage>
+#include <memory>
+
+namespace {
+
+const QString kUsage = QStringLiteral("usage: render BOOK --window WxH --page N --out FILE.png");
+
+} // namespace
+
+int CmdRender(QStringList args)
 {
-    return CliFail(QStringLiteral("render: not available in this build"));
+    QString windowText;
+    QString pageText;
+    QString outPath;
+    QString error;
+    if (!TakeOption(args, QStringLiteral("--window"), &windowText, &error) ||
+        !TakeOption(args, QStringLiteral("--page"), &pageText, &error) ||
+        !TakeOption(args, QStringLiteral("--out"), &outPath, &error))
+        return CliUsageError(error.isEmpty() ? kUsage : error);
+    QSize window;
+    if (!ParseWindowSize(windowText, &window))
+        return CliUsageError(QStringLiteral("--window takes WxH, e.g. 800x600: ") + windowText);
+    if (!IsComposableSize(window))
+        return CliUsageError(QStringLiteral("--window is too large to draw: ") + windowText);
+    int pageNumber = 0;
+    if (!ParseInteger(pageText, &pageNumber) || pageNumber < 1)
+        return CliUsageError(QStringLiteral("--page takes a page number from 1: ") + pageText);
+    if (outPath.isEmpty() || args.size() != 1 || args.front().startsWith(QLatin1String("--")))
+        return CliUsageError(kUsage);
+
+    InstallLayoutEngine();
+    RebuildTextMetrics();
+    LoadBookPictures();
+    std::unique_ptr<TextBuffer> buffer;
+    if (const int status = OpenBook(args.front(), buffer); status != 0)
+        return status;
+
+    // As the reading view does: lay out for the client size, then show the clamped page.
+    const ReadingLayout layout = LayOutReadingView(window, buffer.get());
+    const int page = ClampPage(pageNumber - 1, layout.pageCount, layout.spread);
+    const QImage picture = ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, page);
+    if (picture.isNull())
+        return CliFail(QStringLiteral("内存不足。"));
+    if (!picture.save(outPath, "PNG"))
+        return CliFail(QStringLiteral("文件保存失败。"));
+    return 0;
 }

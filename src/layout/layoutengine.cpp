@@ -2,6 +2,7 @@
 #include "layout/layoutengine.h"
 
 #include "layout/linecutter.h"
+#include "layout/pagerenderer.h"
 #include "layout/textmetrics.h"
 #include "settings/parablock.h"
 
@@ -23,9 +24,10 @@ int LayoutEngine::Paginate(TextBuffer& buffer, QSize pageSize)
                         buffer.Pages());
 }
 
-int LayoutEngine::DrawPage(const TextBuffer&, int, QPainter&, const QRect&, int)
+int LayoutEngine::DrawPage(const TextBuffer& buffer, int page, QPainter& painter, const QRect& rect,
+                           int numberPlace)
 {
-    return 0;
+    return ThePageRenderer().DrawPage(buffer, page, painter, rect, numberPlace);
 }
 
 void InstallLayoutEngine()

@@ -3,8 +3,8 @@
 
 #include "document/textbuffer.h"
 
-// Paginates with TheTextMetrics() and the writing direction of the settings. Page drawing arrives
-// with the page renderer and must cut lines with CutLine (linecutter.h).
+// Paginates with TheTextMetrics() and the writing direction of the settings; draws pages with
+// ThePageRenderer(), which cuts lines with the same CutLine (linecutter.h).
 class LayoutEngine : public PageEngine
 {
 public:

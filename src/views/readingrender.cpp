@@ -1,16 +1,16 @@
-// Page composition and page turns for the reading view (filled in by the renderer and animation).
+// Page composition for the reading view: the shared composer in the layout library does the work.
 #include "views/readingrender.h"
 
-#include <QPainter>
+#include "layout/readingcomposer.h"
 
-QImage ComposeReadingView(QSize clientSize, const TextBuffer*, QSize, bool, int, qreal)
+QImage ComposeReadingView(QSize clientSize, const TextBuffer* buffer, QSize pageSize, bool spread, int page,
+                          qreal)
 {
-    QImage image(clientSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    image.fill(Qt::black);
+    // Composed in logical pixels, as the book geometry is; a high-density screen scales the picture.
+    QImage image = ComposeReadingPicture(clientSize, buffer, pageSize, spread, page);
+    if (image.isNull()) {
+        image = QImage(clientSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        image.fill(Qt::black);
+    }
     return image;
-}
-
-void PlayReadingPageTurn(const CLeafturnerView&, const TextBuffer&, int, int,
-                         const std::function<void(const QImage&)>&)
-{
 }

@@ -1,0 +1,415 @@
+// PageRenderer: lines cut as pagination cuts them, glyphs placed by the advance table.
+#include "layout/pagerenderer.h"
+
+#include "document/textbuffer.h"
+#include "layout/layoutengine.h"
+#include "layout/linecutter.h"
+#include "layout/textmetrics.h"
+#include "layout/verticalforms.h"
+#include "settings/parablock.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
+constexpr std::uint32_t kGlyphMask = 0x3FFFFFFFu;
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsHigh(char16_t u)
+{
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+
+bool IsLow(char16_t u)
+{
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// Control characters have nothing to show (a tab must not come out as a box).
+bool IsInvisible(char16_t u)
+{
+    return u < 0x20 || (u >= 0x7F && u < 0xA0);
+}
+
+QColor ColourSetting(int index)
+{
+    const auto c = static_cast<COLORREF>(ParaGetInt(index));
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+// Vertical writing measures nothing, so the metrics name no CJK family; drawing still needs one.
+QString CjkFamilyFor(const QString& primary)
+{
+    static const char* const kFamilies[] = {
+        "Noto Sans CJK SC",    "Noto Serif CJK SC", "Source Han Sans SC",  "Source Han Sans CN",
+        "WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Droid Sans Fallback", "AR PL UMing CN",
+    };
+    const QStringList installed = QFontDatabase::families();
+    for (const char* name : kFamilies) {
+        const QString family = QString::fromLatin1(name);
+        if (installed.contains(family))
+            return family == primary ? QString() : family;
+    }
+    QTextLayout layout(QString(QChar(0x4E2D)), QFont(primary));
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    const QString found = runs.isEmpty() ? QString() : runs.first().rawFont().familyName();
+    return found == primary ? QString() : found;
+}
+
+QFont SingleFamily(const QFont& font, const QString& family)
+{
+    QFont f(font);
+    f.setFamilies({family});
+    f.setFamily(family);
+    return f;
+}
+
+} // namespace
+
+PageRenderer& ThePageRenderer()
+{
+    static PageRenderer renderer;
+    return renderer;
+}
+
+void PageRenderer::SyncFonts()
+{
+    const TextMetrics& metrics = TheTextMetrics();
+    m_pitch = metrics.LinePitch();
+    if (m_synced && metrics.ReadingFont() == m_font && metrics.IsVertical() == m_vertical &&
+        metrics.CellSize() == m_cell)
+        return;
+    m_font = metrics.ReadingFont();
+    m_vertical = metrics.IsVertical();
+    m_cell = metrics.CellSize();
+    QStringList families = m_font.families();
+    if (families.isEmpty())
+        families.append(m_font.family());
+    const QFont primary = SingleFamily(m_font, families.first());
+    m_primary = QRawFont::fromFont(primary);
+    const QString fallback = families.size() > 1 ? families[1] : CjkFamilyFor(families.first());
+    m_fallback = fallback.isEmpty() ? QRawFont() : QRawFont::fromFont(SingleFamily(m_font, fallback));
+    const QFontMetrics fm(primary);
+    m_ascent = fm.ascent();
+    m_textHeight = fm.height();
+    m_glyphCache.assign(65536, kUnknown);
+    m_synced = true;
+}
+
+PageRenderer::Glyph PageRenderer::GlyphOf(char16_t unit)
+{
+    std::uint32_t& entry = m_glyphCache[unit];
+    if (entry == kUnknown) {
+        const QChar c(unit);
+        quint32 glyph = 0;
+        int count = 1;
+        Face face = Face::None;
+        if (m_primary.isValid() && m_primary.glyphIndexesForChars(&c, 1, &glyph, &count) && glyph != 0) {
+            face = Face::Primary;
+        } else if (m_fallback.isValid()) {
+            count = 1;
+            glyph = 0;
+            if (m_fallback.glyphIndexesForChars(&c, 1, &glyph, &count) && glyph != 0)
+                face = Face::Fallback;
+        }
+        if (face == Face::None)
+            glyph = 0;
+        entry = (static_cast<std::uint32_t>(face) << 30) | (glyph & kGlyphMask);
+    }
+    return Glyph{static_cast<Face>(entry >> 30), entry & kGlyphMask};
+}
+
+PageRenderer::Glyph PageRenderer::GlyphOfPair(char16_t high, char16_t low) const
+{
+    const QChar pair[2] = {QChar(high), QChar(low)};
+    for (const Face face : {Face::Primary, Face::Fallback}) {
+        const QRawFont& font = FontOf(face);
+        quint32 glyphs[2] = {0, 0};
+        int count = 2;
+        if (font.isValid() && font.glyphIndexesForChars(pair, 2, glyphs, &count) && count == 1 &&
+            glyphs[0] != 0)
+            return Glyph{face, glyphs[0]};
+    }
+    return Glyph{Face::None, 0};
+}
+
+const QRawFont& PageRenderer::FontOf(Face face) const
+{
+    return face == Face::Fallback ? m_fallback : m_primary;
+}
+
+void PageRenderer::Add(const Glyph& glyph, QPointF position)
+{
+    Batch& batch = m_batches[glyph.face == Face::Fallback ? 1 : 0];
+    batch.glyphs.push_back(glyph.index);
+    batch.positions.push_back(position);
+}
+
+std::int32_t PageRenderer::DrawHorizontal(const char16_t* text, std::int32_t pos, std::int32_t end,
+                                          const QRect& rect, int lines, int lineLength)
+{
+    const std::uint8_t* advances = TheTextMetrics().Advances();
+    LineCutState state;
+    for (int line = 0; line < lines && pos < end; ++line) {
+        const std::int32_t next = CutLine(text, pos, end, lineLength, advances, state);
+        if (next == pos)
+            break;
+        int x = rect.left();
+        const int top = rect.top() + line * m_pitch;
+        const qreal baseline = top + m_ascent;
+        for (std::int32_t i = pos; i < next; ++i) {
+            const char16_t u = text[i];
+            const int advance = advances[u];
+            if (IsInvisible(u) || IsLow(u)) {
+                // A low surrogate went out with its high one; alone it has no width and no glyph.
+                x += advance;
+                continue;
+            }
+            Glyph glyph;
+            QString loose;
+            if (IsHigh(u)) {
+                const bool paired = i + 1 < next && IsLow(text[i + 1]);
+                glyph = paired ? GlyphOfPair(u, text[i + 1]) : GlyphOf(kReplacement);
+                if (glyph.face == Face::None)
+                    loose = paired ? QString(reinterpret_cast<const QChar*>(text + i), 2)
+                                   : QString(QChar(kReplacement));
+            } else {
+                glyph = GlyphOf(u);
+                if (glyph.face == Face::None)
+                    loose = QString(QChar(u));
+            }
+            if (glyph.face == Face::None)
+                m_loose.push_back(Loose{loose, QPointF(x, baseline)});
+            else
+                Add(glyph, QPointF(x, baseline));
+            x += advance;
+        }
+        pos = next;
+    }
+    return pos;
+}
+
+std::int32_t PageRenderer::DrawVertical(const char16_t* text, std::int32_t pos, std::int32_t end,
+                                        const QRect& rect, int lines, int lineLength)
+{
+    const std::uint8_t* advances = TheTextMetrics().Advances();
+    const int right = rect.x() + rect.width();
+    LineCutState state;
+    for (int column = 0; column < lines && pos < end; ++column) {
+        const std::int32_t next = CutLine(text, pos, end, lineLength, advances, state);
+        if (next == pos)
+            break;
+        // Positions hold the cell's centre line; Flush moves each glyph left by half its advance.
+        const int centre = right - m_cell - column * m_pitch;
+        int y = rect.top();
+        for (std::int32_t i = pos; i < next; ++i) {
+            const char16_t u = text[i];
+            const int advance = advances[u];
+            if (IsInvisible(u) || IsLow(u)) {
+                y += advance;
+                continue;
+            }
+            const qreal baseline = y + m_ascent;
+            Glyph glyph;
+            QString loose;
+            if (IsHigh(u)) {
+                const bool paired = i + 1 < next && IsLow(text[i + 1]);
+                glyph = paired ? GlyphOfPair(u, text[i + 1]) : GlyphOf(kReplacement);
+                if (glyph.face == Face::None)
+                    loose = paired ? QString(reinterpret_cast<const QChar*>(text + i), 2)
+                                   : QString(QChar(kReplacement));
+            } else if (IsTurnedInVertical(u)) {
+                m_turned.push_back(Turned{GlyphOf(u), u, QPointF(centre, y + advance / 2.0)});
+                y += advance;
+                continue;
+            } else {
+                const char16_t form = VerticalFormOf(u);
+                glyph = GlyphOf(form);
+                if (glyph.face == Face::None)
+                    loose = QString(QChar(form));
+            }
+            // The full stop sits in the lower left of its cell; a quarter cell right brings it nearer
+            // the column's middle.
+            const qreal shift = u == u'.' ? advance / 4 : 0;
+            if (glyph.face == Face::None)
+                m_loose.push_back(Loose{loose, QPointF(centre + shift, baseline)});
+            else
+                Add(glyph, QPointF(centre + shift, baseline));
+            y += advance;
+        }
+        pos = next;
+    }
+    return pos;
+}
+
+void PageRenderer::Flush(QPainter& painter, bool vertical)
+{
+    for (int b = 0; b < 2; ++b) {
+        Batch& batch = m_batches[b];
+        if (batch.glyphs.empty())
+            continue;
+        const QRawFont& font = FontOf(b == 1 ? Face::Fallback : Face::Primary);
+        if (vertical) {
+            const QList<QPointF> widths = font.advancesForGlyphIndexes(batch.glyphs);
+            for (qsizetype i = 0; i < batch.positions.size() && i < widths.size(); ++i)
+                batch.positions[i].rx() -= widths[i].x() / 2;
+        }
+        {
+            QGlyphRun run;
+            run.setRawFont(font);
+            run.setGlyphIndexes(batch.glyphs);
+            run.setPositions(batch.positions);
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
+        batch.clear();
+    }
+
+    for (const Turned& t : m_turned) {
+        painter.save();
+        painter.translate(t.cellCentre);
+        painter.rotate(-90);
+        if (t.glyph.face == Face::None) {
+            painter.setFont(m_font);
+            const QFontMetricsF fm(m_font);
+            const QString s(QChar(t.unit));
+            painter.drawText(QPointF(-fm.horizontalAdvance(s) / 2, (fm.ascent() - fm.descent()) / 2), s);
+        } else {
+            // Centred on the cell: half the advance back, the middle of ascent and descent on the line.
+            const QRawFont& font = FontOf(t.glyph.face);
+            const QList<quint32> glyphs{t.glyph.index};
+            const qreal width = font.advancesForGlyphIndexes(glyphs).value(0).x();
+            QGlyphRun run;
+            run.setRawFont(font);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions({QPointF(-width / 2, (font.ascent() - font.descent()) / 2)});
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
+        painter.restore();
+    }
+    m_turned.clear();
+
+    if (!m_loose.empty()) {
+        painter.setFont(m_font);
+        const QFontMetricsF fm(m_font);
+        for (const Loose& l : m_loose) {
+            const qreal dx = vertical ? fm.horizontalAdvance(l.text) / 2 : 0;
+            painter.drawText(QPointF(l.at.x() - dx, l.at.y()), l.text);
+        }
+        m_loose.clear();
+    }
+}
+
+void PageRenderer::DrawRuledLines(QPainter& painter, const QRect& rect, int lines, bool vertical) const
+{
+    const QColor colour = ColourSetting(PARA_TEXT_LINE_COLOR);
+    if (vertical) {
+        const int first = rect.x() + rect.width() - m_cell - m_cell / 2 - 3;
+        for (int i = 0; i < lines; ++i)
+            painter.fillRect(QRect(first - i * m_pitch, rect.top(), 1, rect.height()), colour);
+    } else {
+        const int first = rect.top() + m_textHeight + 1;
+        for (int i = 0; i < lines; ++i)
+            painter.fillRect(QRect(rect.left(), first + i * m_pitch, rect.width(), 1), colour);
+    }
+}
+
+void PageRenderer::DrawPageNumber(QPainter& painter, const QRect& rect, int page, int numberPlace) const
+{
+    const QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    const QFontMetrics fm(font);
+    const int height = QFontInfo(font).pixelSize();
+    const QString number = QString::number(static_cast<long long>(page) + 1);
+    const int width = fm.horizontalAdvance(number);
+    const int right = rect.x() + rect.width();
+    int x = rect.left() + (rect.width() - width) / 2;
+    if (numberPlace == 1)
+        x = rect.left() + 2 * height;
+    else if (numberPlace == 2)
+        x = right - width - 2 * height;
+    painter.setFont(font);
+    painter.drawText(QPoint(x, rect.top() + rect.height() + 10 + fm.ascent()), number);
+}
+
+int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter, const QRect& rect,
+                           int numberPlace)
+{
+    SyncFonts();
+    // The setting, as pagination reads it, so the drawn lines are the paginated ones.
+    const bool vertical = ParaGetInt(PARA_VERTICAL_LINE) != 0;
+    const PageGrid grid = PageGridFor(rect.size(), m_pitch, vertical);
+    if (grid.lines <= 0 || m_cell <= 0 || page < 0 || page >= buffer.PageCount() || buffer.Text() == nullptr)
+        return 0;
+    const std::int32_t start = buffer.PageStart(page);
+    const std::int32_t end = buffer.Length();
+    if (start < 0 || start > end)
+        return 0;
+
+    painter.save();
+    painter.setPen(ColourSetting(PARA_TEXT_COLOR));
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const std::int32_t pos =
+        vertical ? DrawVertical(buffer.Text(), start, end, rect, grid.lines, grid.lineLength)
+                 : DrawHorizontal(buffer.Text(), start, end, rect, grid.lines, grid.lineLength);
+    Flush(painter, vertical);
+    if (ParaGetInt(PARA_TEXT_SHOW_LINE) != 0)
+        DrawRuledLines(painter, rect, grid.lines, vertical);
+    if (numberPlace != 0 && ParaGetInt(PARA_SHOW_BOOK) != 0)
+        DrawPageNumber(painter, rect, page, numberPlace);
+    painter.restore();
+    return pos - start;
+}
+
+PagePlacement PlacePages(const QRect& bookRect, QSize pageSize, bool spread, bool vertical)
+{
+    const int l = bookRect.left();
+    const int r = bookRect.left() + bookRect.width();
+    const int t = bookRect.top();
+    const int b = bookRect.top() + bookRect.height();
+    const int w = pageSize.width();
+    const int h = pageSize.height();
+    const int top = t + (b - t - h) / 2;
+    PagePlacement placement;
+    if (!spread) {
+        placement.first = QRect(l + (r - l - w) / 2, top, w, h);
+        placement.firstPlace = 3;
+        return placement;
+    }
+    const int cm = std::clamp(ParaGetInt(PARA_COVER_MARGIN), -100000, 100000);
+    const int x = l + (cm + (r - l) / 2 - w) / 2;
+    const QRect leftPage(x, top, w, h);
+    const QRect rightPage(l + r - x - w, top, w, h);
+    if (vertical) {
+        // Vertical books read from right to left: the current page is the right-hand one.
+        placement.first = rightPage;
+        placement.firstPlace = 2;
+        placement.second = leftPage;
+        placement.secondPlace = 1;
+    } else {
+        placement.first = leftPage;
+        placement.firstPlace = 1;
+        placement.second = rightPage;
+        placement.secondPlace = 2;
+    }
+    return placement;
+}
+
+void DrawPages(QPainter& painter, const QRect& bookRect, QSize pageSize, const TextBuffer& buffer,
+               bool spread, int page)
+{
+    const PagePlacement placement =
+        PlacePages(bookRect, pageSize, spread, ParaGetInt(PARA_VERTICAL_LINE) != 0);
+    buffer.DrawPage(page, painter, placement.first, placement.firstPlace);
+    if (spread && page < buffer.PageCount() - 1)
+        buffer.DrawPage(page + 1, painter, placement.second, placement.secondPlace);
+}

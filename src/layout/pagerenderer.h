@@ -1,0 +1,108 @@
+// PageRenderer: draws the text of one page, horizontal lines or vertical columns, with its page number.
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QPointF>
+#include <QRawFont>
+#include <QRect>
+#include <QSize>
+#include <cstdint>
+#include <vector>
+
+class QPainter;
+class TextBuffer;
+
+// Draws pages with the glyphs whose widths TextMetrics measured: each unit comes from the primary
+// family when it has a glyph, else from the CJK family, and is placed by the advance table, so the
+// drawing matches pagination. Glyphs are gathered per font and drawn as one glyph run per page.
+// GUI thread only; the fonts follow TheTextMetrics() whenever it is rebuilt.
+class PageRenderer
+{
+public:
+    // Draws page `page` of `buffer` into `rect`; numberPlace 1 = number under the left of the page,
+    // 2 = right, 3 = centred, 0 = none. Returns the code units the page takes; 0 when the page does
+    // not exist or the rectangle has room for no line.
+    int DrawPage(const TextBuffer& buffer, int page, QPainter& painter, const QRect& rect, int numberPlace);
+
+private:
+    enum class Face : std::uint8_t
+    {
+        Primary = 0,
+        Fallback = 1,
+        None = 2, // neither family has the glyph: the painter's own font fallback draws it
+    };
+    struct Glyph
+    {
+        Face face = Face::None;
+        quint32 index = 0;
+    };
+    struct Batch
+    {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+        void clear()
+        {
+            glyphs.clear();
+            positions.clear();
+        }
+    };
+    struct Turned
+    {
+        Glyph glyph;
+        char16_t unit = 0;
+        QPointF cellCentre;
+    };
+    struct Loose
+    {
+        QString text;
+        QPointF at; // on the baseline: the left end in horizontal writing, the centre in vertical
+    };
+
+    void SyncFonts();
+    Glyph GlyphOf(char16_t unit);
+    Glyph GlyphOfPair(char16_t high, char16_t low) const;
+    const QRawFont& FontOf(Face face) const;
+    void Add(const Glyph& glyph, QPointF baselinePosition);
+    // Gather one page's glyphs line by line; return where the page ends.
+    std::int32_t DrawHorizontal(const char16_t* text, std::int32_t pos, std::int32_t end, const QRect& rect,
+                                int lines, int lineLength);
+    std::int32_t DrawVertical(const char16_t* text, std::int32_t pos, std::int32_t end, const QRect& rect,
+                              int lines, int lineLength);
+    void Flush(QPainter& painter, bool vertical);
+    void DrawRuledLines(QPainter& painter, const QRect& rect, int lines, bool vertical) const;
+    void DrawPageNumber(QPainter& painter, const QRect& rect, int page, int numberPlace) const;
+
+    QFont m_font; // the reading font the raw fonts were made from
+    bool m_vertical = false;
+    bool m_synced = false;
+    QRawFont m_primary;
+    QRawFont m_fallback;
+    int m_ascent = 0;
+    int m_textHeight = 0;
+    int m_cell = 0;
+    int m_pitch = 0;
+    std::vector<std::uint32_t> m_glyphCache; // per BMP unit: face in the top 2 bits, glyph below
+    Batch m_batches[2];
+    std::vector<Turned> m_turned;
+    std::vector<Loose> m_loose;
+};
+
+// The process-wide renderer LayoutEngine draws with.
+PageRenderer& ThePageRenderer();
+
+// Places and draws one page or a two-page spread in the book rectangle, with the page size from
+// ComputePageSize. `page` is the current (already clamped) page.
+void DrawPages(QPainter& painter, const QRect& bookRect, QSize pageSize, const TextBuffer& buffer,
+               bool spread, int page);
+
+// Where DrawPages puts the page rectangles: `first` holds `page`, `second` the page beside it (empty
+// for a single page).
+struct PagePlacement
+{
+    QRect first;
+    int firstPlace = 3;
+    QRect second;
+    int secondPlace = 0;
+};
+PagePlacement PlacePages(const QRect& bookRect, QSize pageSize, bool spread, bool vertical);
