@@ -2,12 +2,16 @@
 #include "views/viewfactory.h"
 
 #include "views/leafturnerview.h"
+#include "views/myricheditview.h"
 
 QWidget* CreateViewWidget(bool editView, CLeafturnerDoc* document, ViewHost* host, QWidget* parent,
                           CMyView** view)
 {
-    if (editView)
-        return nullptr;
+    if (editView) {
+        auto* edit = new CMyRichEditView(document, host, parent);
+        *view = edit;
+        return edit;
+    }
     auto* reading = new CLeafturnerView(document, host, parent);
     *view = reading;
     return reading;

@@ -1,0 +1,719 @@
+// CMyRichEditView: loading and committing the text, positions, commands, find and replace, painting.
+#include "views/myricheditview.h"
+
+#include "document/leafturnerdoc.h"
+#include "document/textbuffer.h"
+#include "layout/pagegeometry.h"
+#include "layout/textmetrics.h"
+#include "library/addbookmarkdialog.h"
+#include "settings/messagesink.h"
+#include "settings/parablock.h"
+#include "ui/colourpalette.h"
+#include "ui/commandids.h"
+#include "views/myrichedit.h"
+#include "views/readingrender.h"
+#include "views/viewhost.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
+#include <memory>
+#include <new>
+
+namespace {
+
+CMyRichEditView::EditToolHandler& ToolHandler()
+{
+    static CMyRichEditView::EditToolHandler handler;
+    return handler;
+}
+
+// Keeps the wait cursor up while a search or a replacement runs.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+bool SameText(const QString& a, const QString& b, bool matchCase)
+{
+    return a.size() == b.size() && a.compare(b, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+}
+
+QTextDocument::FindFlags FlagsOf(const FindSettings& search)
+{
+    QTextDocument::FindFlags flags;
+    if (search.matchCase)
+        flags |= QTextDocument::FindCaseSensitively;
+    if (search.wholeWord)
+        flags |= QTextDocument::FindWholeWords;
+    return flags;
+}
+
+// Desk, cover and paper around the edit column, in the settings' plain colours.
+QImage ComposeEditBackground(QSize clientSize, const QRect& book)
+{
+    QImage image(clientSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    const QColor paper = QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_TEXT_BG_COLOR)));
+    if (ParaGetInt(PARA_SHOW_BOOK) == 0) {
+        image.fill(paper);
+        return image;
+    }
+    QPainter painter(&image);
+    painter.fillRect(image.rect(), QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_BACK_COLOR))));
+    painter.fillRect(book, QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_COVER_COLOR))));
+    const int cm = std::max(0, ParaGetInt(PARA_COVER_MARGIN));
+    const QRect pageArea = book.adjusted(cm, cm, -cm, -cm);
+    if (pageArea.isValid()) {
+        painter.fillRect(pageArea, paper);
+        painter.setPen(QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_COLOR_PAGE_EDGE))));
+        painter.drawRect(pageArea.adjusted(0, 0, -1, -1));
+    }
+    return image;
+}
+
+} // namespace
+
+void CMyRichEditView::SetEditToolHandler(EditToolHandler handler)
+{
+    ToolHandler() = std::move(handler);
+}
+
+CMyRichEditView::CMyRichEditView(CLeafturnerDoc* document, ViewHost* host, QWidget* parent)
+    : QAbstractScrollArea(parent), CMyView(document), m_host(host)
+{
+    setObjectName(QStringLiteral("EditView"));
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+
+    m_edit = new CMyRichEdit(this, viewport());
+    setFocusProxy(m_edit);
+    ApplyFormats();
+
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, 0);
+    bar->setPageStep(1);
+    connect(bar, &QScrollBar::actionTriggered, this, &CMyRichEditView::OnScrollAction);
+    // The bar follows the control at once; the timer catches what the control does not announce.
+    connect(m_edit->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { SyncScrollBar(false); });
+    m_timer = new QTimer(this);
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, [this] { SyncScrollBar(false); });
+}
+
+CMyRichEditView::~CMyRichEditView()
+{
+    if (m_loaded)
+        ParaSetInt(m_edit->FirstVisibleOffset(), PARA_LAST_POS);
+}
+
+TextBuffer* CMyRichEditView::Buffer() const
+{
+    return GetDocument() ? GetDocument()->Buffer() : nullptr;
+}
+
+bool CMyRichEditView::IsTextModified() const
+{
+    return m_loaded && m_edit->document()->isModified();
+}
+
+void CMyRichEditView::SetTextModified(bool modified)
+{
+    m_edit->document()->setModified(modified);
+}
+
+void CMyRichEditView::CommitEdits()
+{
+    TextBuffer* buffer = Buffer();
+    if (!buffer || !m_loaded)
+        return;
+    const QString text = m_edit->TextWithCrs();
+    const auto length = static_cast<std::size_t>(text.size());
+    // Allocate drops the old text first: make sure the room exists before giving it up, so a failure
+    // leaves the book's text as it was.
+    if (length > static_cast<std::size_t>(kMaxTextUnits) ||
+        !std::unique_ptr<char16_t[]>(new (std::nothrow) char16_t[length + 1])) {
+        ShowMessage(QStringLiteral("内存不足。"), MsgIcon::Warning);
+        return;
+    }
+    const SourceEncoding encoding = buffer->Encoding();
+    char16_t* room = buffer->Allocate(length + 1);
+    if (!room) {
+        ShowMessage(QStringLiteral("内存不足。"), MsgIcon::Warning);
+        return;
+    }
+    std::copy_n(reinterpret_cast<const char16_t*>(text.constData()), length, room);
+    room[length] = u'\0';
+    buffer->SetLength(length);
+    buffer->SetEncoding(encoding);
+}
+
+std::int32_t CMyRichEditView::OffsetUnderMouse()
+{
+    return m_edit->FirstVisibleOffset();
+}
+
+void CMyRichEditView::GoToOffset(std::int32_t offset)
+{
+    if (!m_loaded)
+        return;
+    offset = std::clamp(offset, 0, m_edit->TextLength());
+    QTextCursor cursor = m_edit->textCursor();
+    cursor.setPosition(offset);
+    m_edit->setTextCursor(cursor);
+    m_edit->ScrollToLine(m_edit->LineOfOffset(offset));
+    SyncScrollBar(false);
+    if (m_host)
+        m_host->PushStatusText(this);
+}
+
+int CMyRichEditView::LineCount() const
+{
+    return m_edit->LineCount();
+}
+
+int CMyRichEditView::FirstVisibleLine() const
+{
+    return m_edit->FirstVisibleLine();
+}
+
+QString CMyRichEditView::FormatStatusText() const
+{
+    return QString::asprintf("%.02f%%", FirstVisibleLine() * 100.0 / LineCount());
+}
+
+QString CMyRichEditView::FormatPositionLabel(std::int32_t offset) const
+{
+    return QString::asprintf("%.02f%%", m_edit->LineOfOffset(offset) * 100.0 / LineCount());
+}
+
+std::int32_t CMyRichEditView::CurrentOffset() const
+{
+    return m_edit->OffsetOfLine(FirstVisibleLine() + m_edit->LinesPerPage());
+}
+
+void CMyRichEditView::LoadFromBuffer()
+{
+    TextBuffer* buffer = Buffer();
+    if (!buffer) {
+        m_edit->LoadText(nullptr, 0);
+        m_edit->setReadOnly(true);
+        m_loaded = false;
+        return;
+    }
+    const char16_t* text = nullptr;
+    std::int32_t length = 0;
+    buffer->GetText(&text, &length);
+    m_edit->setReadOnly(false);
+    m_edit->LoadText(text, length);
+    m_loaded = true;
+    if (!m_timer->isActive())
+        m_timer->start();
+}
+
+void CMyRichEditView::Relayout()
+{
+    // A new text from the buffer (after a reformat or a repair): keep the place as far as it exists.
+    const std::int32_t top = m_loaded ? m_edit->FirstVisibleOffset() : 0;
+    LoadFromBuffer();
+    GoToOffset(top);
+    SyncScrollBar(true);
+}
+
+void CMyRichEditView::OnInitialUpdate()
+{
+    SyncScrollBar(true);
+    PlaceColumn();
+    LoadFromBuffer();
+    if (m_loaded)
+        m_edit->setFocus();
+    SyncScrollBar(true);
+    if (m_host)
+        m_host->PushStatusText(this);
+}
+
+void CMyRichEditView::ApplyFormats()
+{
+    const TextMetrics& metrics = TheTextMetrics();
+    QFont font = metrics.HasFont() ? metrics.ReadingFont() : m_edit->font();
+    font.setPixelSize(std::clamp(ParaGetInt(PARA_FONT_SIZE), 1, 400));
+    font.setBold(ParaGetInt(PARA_FONT_BOLD) != 0);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    m_edit->setFont(font);
+    // The paper shows through the control, so the text colour chosen for it stays readable.
+    QPalette palette = m_edit->palette();
+    const QColor text = QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_TEXT_COLOR)));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Text, text);
+        palette.setColor(group, QPalette::Base, Qt::transparent);
+    }
+    m_edit->setPalette(palette);
+    m_edit->viewport()->setAutoFillBackground(false);
+    m_edit->setAutoFillBackground(false);
+}
+
+void CMyRichEditView::SettingsChanged()
+{
+    const std::int32_t top = m_edit->FirstVisibleOffset();
+    const QTextCursor selection = m_edit->textCursor();
+    const bool modified = m_edit->document()->isModified();
+    ApplyFormats();
+    PlaceColumn();
+    m_edit->setTextCursor(selection);
+    m_edit->document()->setModified(modified);
+    if (m_loaded)
+        m_edit->ScrollToLine(m_edit->LineOfOffset(top));
+    SyncScrollBar(true);
+    viewport()->update();
+}
+
+QRect CMyRichEditView::EditColumn() const
+{
+    const QRect book = BookRect(viewport()->rect(), true);
+    const long long cm = std::max(0, ParaGetInt(PARA_COVER_MARGIN));
+    const long long width = book.width() - 2 * (cm + 6);
+    const long long height = book.height() - 2 * cm - 1;
+    // Margins too wide for the window leave the control the whole book rather than nothing.
+    if (width < 1 || height < 1)
+        return QRect(book.left(), book.top(), std::max(1, book.width()), std::max(1, book.height()));
+    return QRect(book.left() + static_cast<int>(cm) + 6, book.top() + static_cast<int>(cm),
+                 static_cast<int>(width), static_cast<int>(height));
+}
+
+void CMyRichEditView::PlaceColumn()
+{
+    m_edit->setGeometry(EditColumn());
+    m_background = QImage();
+    viewport()->update();
+}
+
+void CMyRichEditView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    const std::int32_t top = m_loaded ? m_edit->FirstVisibleOffset() : 0;
+    PlaceColumn();
+    if (m_loaded)
+        m_edit->ScrollToLine(m_edit->LineOfOffset(top));
+    SyncScrollBar(false);
+}
+
+void CMyRichEditView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    if (m_background.size() != viewport()->size()) {
+        const QSize size = viewport()->size();
+        m_background = Buffer() ? ComposeEditBackground(size, BookRect(viewport()->rect(), true))
+                                : ComposeReadingView(size, nullptr, QSize(), false, 0, 1.0);
+    }
+    const QRect r = event->rect();
+    painter.drawImage(r, m_background, r);
+}
+
+bool CMyRichEditView::viewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Wheel:
+        // The wheel over the desk scrolls the text as it does over the text.
+        QApplication::sendEvent(m_edit->viewport(), event);
+        return true;
+    case QEvent::MouseButtonPress:
+        m_edit->setFocus();
+        return true;
+    default:
+        return QAbstractScrollArea::viewportEvent(event);
+    }
+}
+
+void CMyRichEditView::SyncScrollBar(bool force)
+{
+    const int lines = LineCount();
+    const int first = FirstVisibleLine();
+    const int page = m_edit->LinesPerPage();
+    if (!force && lines == m_barLines && first == m_barFirst && page == m_barPage)
+        return;
+    m_barLines = lines;
+    m_barFirst = first;
+    m_barPage = page;
+    m_settingBar = true;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, lines - 1));
+    bar->setPageStep(std::max(1, page));
+    bar->setValue(first);
+    m_settingBar = false;
+}
+
+void CMyRichEditView::OnScrollAction(int action)
+{
+    if (m_settingBar || action == QAbstractSlider::SliderNoAction)
+        return;
+    QScrollBar* bar = verticalScrollBar();
+    const int target = bar->sliderPosition();
+    if (action == QAbstractSlider::SliderPageStepAdd || action == QAbstractSlider::SliderPageStepSub) {
+        m_edit->Page(action == QAbstractSlider::SliderPageStepAdd);
+    } else {
+        m_edit->ScrollToLine(target);
+    }
+    // The control may stop short of the bar near the end of the text.
+    QMetaObject::invokeMethod(this, [this] { SyncScrollBar(true); }, Qt::QueuedConnection);
+}
+
+void CMyRichEditView::PlaceCaretAtTop()
+{
+    QScrollBar* bar = m_edit->verticalScrollBar();
+    const int value = bar->value();
+    QTextCursor cursor = m_edit->textCursor();
+    cursor.setPosition(m_edit->FirstVisibleOffset());
+    m_edit->setTextCursor(cursor);
+    bar->setValue(value);
+}
+
+void CMyRichEditView::GoToScrollToLine(int line)
+{
+    m_edit->ScrollToLine(std::clamp(line, 0, LineCount() - 1));
+    PlaceCaretAtTop();
+    SyncScrollBar(false);
+}
+
+void CMyRichEditView::GoToPushStatus()
+{
+    if (m_host)
+        m_host->PushStatusText(this);
+}
+
+void CMyRichEditView::ShowContextMenuAt(const QPoint& globalPos)
+{
+    if (m_host)
+        m_host->ShowContextMenu(159, globalPos);
+}
+
+void CMyRichEditView::ShowContextMenuAtMiddle()
+{
+    ShowContextMenuAt(mapToGlobal(QPoint(width() / 2, height() / 2)));
+}
+
+void CMyRichEditView::PostCommand(int id)
+{
+    if (m_host)
+        m_host->PostCommand(id);
+}
+
+// ---- commands
+
+bool CMyRichEditView::OnCmdMsg(int id)
+{
+    switch (id) {
+    case Cmd::EditCut:
+        m_edit->cut();
+        return true;
+    case Cmd::EditCopy:
+        m_edit->copy();
+        return true;
+    case Cmd::EditPaste:
+        m_edit->paste();
+        return true;
+    case Cmd::EditClear:
+        if (!m_edit->isReadOnly()) {
+            QTextCursor cursor = m_edit->textCursor();
+            cursor.removeSelectedText();
+            m_edit->setTextCursor(cursor);
+        }
+        return true;
+    case Cmd::EditUndo:
+        m_edit->undo();
+        return true;
+    case Cmd::EditRedo:
+        m_edit->redo();
+        return true;
+    case Cmd::EditFind:
+        OpenFindDialog(false);
+        return true;
+    case Cmd::EditReplace:
+        OpenFindDialog(true);
+        return true;
+    case Cmd::EditRepeat:
+        if (!LastFindSettings().findWhat.isEmpty())
+            FindNext();
+        return true;
+    case Cmd::Reformat:
+    case Cmd::RepairGarbled:
+        if (!ToolHandler())
+            return false;
+        ToolHandler()(*this, id);
+        return true;
+    case Cmd::GoToPage:
+        if (Buffer()) {
+            GoToPageDialog dialog(this, this);
+            dialog.exec();
+        }
+        return true;
+    case Cmd::AddBookmark:
+        if (Buffer())
+            RunAddBookmarkDialog(window(), GetDocument()->PathName(), OffsetUnderMouse());
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMyRichEditView::OnUpdateCmdUI(int id, CmdUI& ui)
+{
+    const bool selection = m_edit->textCursor().hasSelection();
+    const bool writable = !m_edit->isReadOnly();
+    const bool hasText = m_loaded && m_edit->TextLength() > 0;
+    switch (id) {
+    case Cmd::EditCut:
+    case Cmd::EditClear:
+        ui.enabled = selection && writable;
+        return true;
+    case Cmd::EditCopy:
+        ui.enabled = selection;
+        return true;
+    case Cmd::EditPaste:
+        ui.enabled = writable && m_edit->canPaste();
+        return true;
+    case Cmd::EditUndo:
+        ui.enabled = writable && m_edit->document()->isUndoAvailable();
+        return true;
+    case Cmd::EditRedo:
+        ui.enabled = writable && m_edit->document()->isRedoAvailable();
+        return true;
+    case Cmd::EditFind:
+    case Cmd::EditReplace:
+        ui.enabled = hasText;
+        return true;
+    case Cmd::EditRepeat:
+        ui.enabled = hasText && !LastFindSettings().findWhat.isEmpty();
+        return true;
+    case Cmd::Reformat:
+        if (!ToolHandler())
+            return false;
+        ui.enabled = hasText;
+        return true;
+    case Cmd::RepairGarbled:
+        if (!ToolHandler())
+            return false;
+        ui.enabled = selection && writable;
+        return true;
+    case Cmd::GoToPage:
+    case Cmd::AddBookmark:
+        ui.enabled = Buffer() != nullptr;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---- find and replace
+
+void CMyRichEditView::OpenFindDialog(bool replace)
+{
+    m_firstSearch = true;
+    if (m_dialog) {
+        if (m_dialog->IsReplaceDialog() == replace) {
+            m_dialog->show();
+            m_dialog->raise();
+            m_dialog->activateWindow();
+            return;
+        }
+        FindReplaceDialog* other = m_dialog;
+        m_dialog = nullptr;
+        other->close();
+    }
+    FindSettings search = LastFindSettings();
+    const QString selected = m_edit->textCursor().selectedText();
+    if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator) && !selected.contains(u'\r') &&
+        !selected.contains(u'\n'))
+        search.findWhat = selected;
+    m_dialog = new FindReplaceDialog(replace, search, this);
+    connect(m_dialog, &FindReplaceDialog::FindNextRequested, this, [this] { FindNext(); });
+    connect(m_dialog, &FindReplaceDialog::ReplaceRequested, this, &CMyRichEditView::ReplaceCurrent);
+    connect(m_dialog, &FindReplaceDialog::ReplaceAllRequested, this, &CMyRichEditView::ReplaceAll);
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
+
+FindSettings CMyRichEditView::CurrentSearch()
+{
+    if (m_dialog)
+        LastFindSettings() = m_dialog->Settings();
+    return LastFindSettings();
+}
+
+QTextCursor CMyRichEditView::Search(const FindSettings& search, int from, int to, bool backward) const
+{
+    const QString& what = search.findWhat;
+    const int n = static_cast<int>(what.size());
+    if (n == 0 || from < 0 || to - from < n)
+        return {};
+    const QTextDocument* doc = m_edit->document();
+    QTextCursor hit;
+    if (backward) {
+        // A backward search from p finds a match starting before p; this one must end by `to`.
+        hit = doc->find(what, to - n + 1, FlagsOf(search) | QTextDocument::FindBackward);
+        if (hit.isNull() || hit.selectionStart() < from)
+            return {};
+    } else {
+        hit = doc->find(what, from, FlagsOf(search));
+        if (hit.isNull() || hit.selectionEnd() > to)
+            return {};
+    }
+    return hit;
+}
+
+bool CMyRichEditView::FindNext()
+{
+    const FindSettings search = CurrentSearch();
+    if (search.findWhat.isEmpty() || !m_loaded)
+        return false;
+    WaitCursor wait;
+    const QTextCursor selection = m_edit->textCursor();
+    const int selStart = selection.selectionStart();
+    const int selEnd = selection.selectionEnd();
+    QTextDocument* doc = m_edit->document();
+    if (m_firstSearch) {
+        m_firstSearch = false;
+        m_wrapped = false;
+        m_origin = QTextCursor(doc);
+        m_origin.setPosition(selStart);
+    }
+    const int length = m_edit->TextLength();
+    const int n = static_cast<int>(search.findWhat.size());
+    const int origin = m_origin.isNull() ? 0 : std::min(m_origin.position(), length);
+    QTextCursor hit;
+    // Runs to the end of the text, then once from the other end back to where the search began; a
+    // match lying across that point is found in the second part.
+    if (search.down) {
+        const int from = selStart + (selection.hasSelection() ? 1 : 0);
+        const int wrapEnd = std::min(length, origin + n - 1);
+        hit = Search(search, from, m_wrapped ? wrapEnd : length, false);
+        if (hit.isNull() && !m_wrapped && origin >= 1) {
+            m_wrapped = true;
+            hit = Search(search, 0, wrapEnd, false);
+        }
+    } else {
+        const int to = selection.hasSelection() ? selEnd - 1 : selStart;
+        const int wrapStart = std::max(0, origin - n + 1);
+        hit = Search(search, m_wrapped ? wrapStart : 0, to, true);
+        if (hit.isNull() && !m_wrapped && origin < length) {
+            m_wrapped = true;
+            hit = Search(search, wrapStart, length, true);
+        }
+    }
+    if (hit.isNull()) {
+        m_firstSearch = true;
+        TextNotFound();
+        return false;
+    }
+    m_edit->setTextCursor(hit);
+    m_edit->ensureCursorVisible();
+    KeepDialogOffHit(hit);
+    return true;
+}
+
+void CMyRichEditView::KeepDialogOffHit(const QTextCursor& hit)
+{
+    if (!m_dialog || !m_dialog->isVisible())
+        return;
+    QTextCursor start(hit);
+    start.setPosition(hit.selectionStart());
+    const QRect caret = m_edit->cursorRect(start);
+    const QRect spot(m_edit->viewport()->mapToGlobal(caret.topLeft()), caret.size());
+    const QRect frame = m_dialog->frameGeometry();
+    if (!frame.intersects(spot))
+        return;
+    const QScreen* screen = m_dialog->screen() ? m_dialog->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const int above = spot.top() - 20 - frame.height();
+    if (above >= area.top()) {
+        m_dialog->move(frame.left(), above);
+        return;
+    }
+    const int below = spot.bottom() + 40;
+    if (below + frame.height() <= area.bottom() + 1)
+        m_dialog->move(frame.left(), below);
+}
+
+void CMyRichEditView::ReplaceCurrent()
+{
+    const FindSettings search = CurrentSearch();
+    if (search.findWhat.isEmpty() || m_edit->isReadOnly())
+        return;
+    QTextCursor selection = m_edit->textCursor();
+    if (SameText(selection.selectedText(), search.findWhat, search.matchCase)) {
+        selection.insertText(search.replaceWith);
+        m_edit->setTextCursor(selection);
+    }
+    FindNext();
+}
+
+void CMyRichEditView::ReplaceAll()
+{
+    FindSettings search = CurrentSearch();
+    if (search.findWhat.isEmpty() || m_edit->isReadOnly())
+        return;
+    search.down = true;
+    LastFindSettings().down = true;
+    if (m_dialog)
+        m_dialog->DownButton()->setChecked(true);
+    if (!SameText(m_edit->textCursor().selectedText(), search.findWhat, search.matchCase) && !FindNext())
+        return;
+    WaitCursor wait;
+    QTextDocument* doc = m_edit->document();
+    const QTextDocument::FindFlags flags = FlagsOf(search);
+    const int start = m_edit->textCursor().selectionStart();
+    // Every occurrence once: from the first one to the end, then from the top up to where it began.
+    // The stop mark moves with the replacements before it.
+    QTextCursor stop(doc);
+    stop.setPosition(start);
+    stop.setKeepPositionOnInsert(true);
+    QTextCursor edit(doc);
+    QTextCursor last;
+    edit.beginEditBlock();
+    for (int pos = start;;) {
+        QTextCursor hit = doc->find(search.findWhat, pos, flags);
+        if (hit.isNull())
+            break;
+        hit.insertText(search.replaceWith);
+        pos = hit.position();
+        last = hit;
+    }
+    for (int pos = 0;;) {
+        QTextCursor hit = doc->find(search.findWhat, pos, flags);
+        if (hit.isNull() || hit.selectionEnd() > stop.position())
+            break;
+        hit.insertText(search.replaceWith);
+        pos = hit.position();
+        last = hit;
+    }
+    edit.endEditBlock();
+    if (!last.isNull())
+        m_edit->setTextCursor(last);
+    m_firstSearch = true;
+}
+
+void CMyRichEditView::TextNotFound()
+{
+    ++m_beeps;
+    QApplication::beep();
+}
