@@ -98,51 +98,59 @@ bool IsUtf8Mark(const std::uint8_t* b)
     return b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
 }
 
-// Where a large book's bytes are split to decode them in two steps: after a LF followed by another
-// byte than LF, some 64 KB in. No character of UTF-8 or of a legacy code page holds a LF, and with
-// no LF right after it no line end spans the split. 0 when there is no such point.
-std::size_t SplitPoint(const std::uint8_t* b, std::size_t n)
+// Where to end a window of a book's bytes that starts at `from`: after the first LF at least
+// `want` bytes on that another byte than LF follows; n when there is none. No character of UTF-8
+// or of a legacy code page holds a LF, and with no LF right after the split no line end spans it,
+// so each window decodes and normalises on its own.
+std::size_t WindowEnd(const std::uint8_t* b, std::size_t from, std::size_t n, std::size_t want)
 {
-    constexpr std::size_t kFrom = 64 * 1024, kTo = 1024 * 1024;
-    if (n < 4 * kTo)
-        return 0;
-    for (std::size_t i = kFrom; i < kTo; ++i)
-        if (b[i] == '\n' && b[i + 1] != '\n')
+    for (std::size_t i = from + want; i + 1 < n; ++i) {
+        const auto* lf = static_cast<const std::uint8_t*>(std::memchr(b + i, '\n', n - 1 - i));
+        if (!lf)
+            break;
+        i = static_cast<std::size_t>(lf - b);
+        if (b[i + 1] != '\n')
             return i + 1;
-    return 0;
+    }
+    return n;
 }
 
-// Decodes with `step` (bytes, count, out, ok) -> units, in two steps when the book is large: what
-// the first step gave per byte tells how far the text will surely reach, and that much of the block
-// is given huge pages (faulting 30 MB in page by page costs as much as decoding it; stopping short of
-// the end keeps the block from holding memory the text does not fill).
+// Decodes with `step` (bytes, count, out, ok) -> units, window by window, so each window's line
+// ends are merged while its units are still in cache and the block never fills much beyond the
+// final text. For a large book the first window goes to a side buffer: what it gave per byte tells
+// how far the text will surely reach, and that much of the block gets huge pages (faulting 30 MB
+// in page by page costs as much as decoding it; stopping short keeps unfilled memory out).
 template <typename Step>
-std::size_t DecodeInSteps(const std::uint8_t* b, std::size_t n, char16_t* out, bool& ok, Step step)
+std::size_t DecodeInWindows(const std::uint8_t* b, std::size_t n, char16_t* out, bool& ok, Step step)
 {
+    constexpr std::size_t kProbe = 64 * 1024, kWindow = 1024 * 1024;
     ok = true;
-    const std::size_t cut = SplitPoint(b, n);
-    std::size_t units = 0;
-    if (cut > 0) {
-        // The first step goes elsewhere: pages it touched could no longer become huge ones.
-        std::unique_ptr<char16_t[]> first(new (std::nothrow) char16_t[cut + kSlackUnits]);
+    std::size_t units = 0, at = 0;
+    if (n >= 4 * kWindow) {
+        const std::size_t end = WindowEnd(b, 0, n, kProbe);
+        std::unique_ptr<char16_t[]> first(end < kWindow ? new (std::nothrow) char16_t[end + kSlackUnits]
+                                                        : nullptr);
         if (first) {
-            units = step(b, cut, first.get(), ok);
+            units = step(b, end, first.get(), ok);
             if (!ok)
                 return 0;
             const double expected =
-                static_cast<double>(units) / static_cast<double>(cut) * static_cast<double>(n);
+                static_cast<double>(units) / static_cast<double>(end) * static_cast<double>(n);
             ReadOnlyFile::AdviseHugePages(out, static_cast<std::size_t>(expected * 0.99) * sizeof(char16_t));
             std::memcpy(out, first.get(), units * sizeof(char16_t));
-        } else {
-            units = step(b, cut, out, ok);
-            if (!ok)
-                return units;
+            at = end;
         }
     }
-    return units + step(b + cut, n - cut, out + units, ok);
+    while (at < n && ok) {
+        const std::size_t end = WindowEnd(b, at, n, kWindow);
+        units += step(b + at, end - at, out + units, ok);
+        at = end;
+    }
+    return units;
 }
 
-// Converting also makes the line ends single CRs; counting gives the units before that.
+// Converting also makes the line ends single CRs (for a whole window at a time); counting gives the
+// units before that.
 std::size_t ConvertUtf8(const std::uint8_t* data, std::size_t n, char16_t* out)
 {
     if (!out)
@@ -152,7 +160,9 @@ std::size_t ConvertUtf8(const std::uint8_t* data, std::size_t n, char16_t* out)
 
 std::size_t ConvertAnsi(const std::uint8_t* data, std::size_t n, char16_t* out)
 {
-    return CodePage::AnsiToUtf16(data, n, out);
+    if (!out)
+        return CodePage::AnsiToUtf16(data, n, nullptr);
+    return NormaliseLineEnds(out, CodePage::AnsiToUtf16(data, n, out));
 }
 
 // Converts 8-bit bytes with `convert` (UTF-8 or the ANSI code page). Room is the byte count, which
@@ -162,7 +172,7 @@ Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding enco
 {
     Decoded d;
     d.encoding = encoding;
-    d.normalised = convert == ConvertUtf8;
+    d.normalised = true;
     std::size_t room = n;
     if (n > static_cast<std::size_t>(kMaxTextUnits)) {
         room = convert(data, n, nullptr);
@@ -178,7 +188,7 @@ Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding enco
     }
     bool ok = true;
     d.length =
-        n == 0 ? 0 : DecodeInSteps(data, n, d.text.get(), ok, [convert](auto p, auto m, auto out, bool&) {
+        n == 0 ? 0 : DecodeInWindows(data, n, d.text.get(), ok, [convert](auto p, auto m, auto out, bool&) {
             return convert(p, m, out);
         });
     if (d.length == 0) {
@@ -247,7 +257,7 @@ Decoded DecodeUnmarked(const std::uint8_t* b, std::size_t n)
     }
     auto steps = [&](auto step) {
         bool ok = true;
-        const std::size_t units = DecodeInSteps(b, n, d.text.get(), ok, step);
+        const std::size_t units = DecodeInWindows(b, n, d.text.get(), ok, step);
         return ok ? units : SIZE_MAX;
     };
     std::size_t units = steps([](const std::uint8_t* p, std::size_t m, char16_t* out, bool& ok) {
@@ -259,7 +269,7 @@ Decoded DecodeUnmarked(const std::uint8_t* b, std::size_t n)
         units = steps([](auto p, auto m, auto out, bool&) { return ConvertUtf8(p, m, out); });
         utf8 = true;
     }
-    d.normalised = utf8;
+    d.normalised = true;
     if (!utf8)
         units = steps([](auto p, auto m, auto out, bool&) { return ConvertAnsi(p, m, out); });
     d.encoding = utf8 ? SourceEncoding::Utf8 : SourceEncoding::Ansi;

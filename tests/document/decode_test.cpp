@@ -179,9 +179,10 @@ TEST_F(DecodeTest, GeneratedBooksDecodeToTheirText)
     for (BookEncoding e : {BookEncoding::Utf8, BookEncoding::Utf8Bom, BookEncoding::Gbk,
                            BookEncoding::Utf16Le, BookEncoding::Utf16Be}) {
         BookOptions o;
-        o.characters = 20000;
+        // Books of several megabytes are decoded window by window.
+        o.characters = e == BookEncoding::Utf8 || e == BookEncoding::Gbk ? 2'500'000 : 20000;
         o.encoding = e;
-        o.crlf = e != BookEncoding::Utf16Be;
+        o.crlf = e != BookEncoding::Utf16Be && e != BookEncoding::Gbk;
         o.seed = static_cast<std::uint64_t>(e) + 7;
         const QString text = GenerateBookText(o);
         const QByteArray bytes = EncodeBookText(text, o);
