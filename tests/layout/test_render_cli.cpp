@@ -1,0 +1,106 @@
+// leafturner-cli render against a temporary profile, run as a user runs it.
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class RenderCli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        const QString ini = QStringLiteral("[ParaBlock]\r\nPARA_TXT_FONT_NAME=Noto Sans CJK SC\r\n"
+                                           "PARA_TEXT_BG_IMAGE=-1\r\nPARA_TEXT_BG_COLOR=16777215\r\n");
+        WriteFile(QStringLiteral("Leafturner.ini"), ini.toUtf8());
+        QString text;
+        for (int i = 0; i < 200; ++i)
+            text += QStringLiteral("天地玄黄，宇宙洪荒。日月盈昃，辰宿列张。第%1段\r\n").arg(i);
+        m_book = WriteFile(QStringLiteral("book.txt"), text.toUtf8());
+    }
+
+    QString WriteFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        return path;
+    }
+
+    int Render(const QStringList& args, QString* err = nullptr)
+    {
+        QProcess process;
+        process.setProgram(QStringLiteral(LT_CLI_PATH));
+        process.setArguments(
+            QStringList{QStringLiteral("--profile"), m_dir.path(), QStringLiteral("render")} + args);
+        process.start();
+        EXPECT_TRUE(process.waitForFinished(120000));
+        if (err != nullptr)
+            *err = QString::fromUtf8(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QImage RenderPage(const QString& window, int page)
+    {
+        const QString out = m_dir.filePath(QStringLiteral("page-%1-%2.png").arg(window).arg(page));
+        EXPECT_EQ(Render({m_book, QStringLiteral("--window"), window, QStringLiteral("--page"),
+                          QString::number(page), QStringLiteral("--out"), out}),
+                  0);
+        return QImage(out);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_book;
+};
+
+TEST_F(RenderCli, PagesCountFromOneAndSpreadsShowTheirLeftPage)
+{
+    const QImage first = RenderPage(QStringLiteral("900x600"), 1);
+    ASSERT_EQ(first.size(), QSize(900, 600));
+    // Page 2 belongs to the spread of pages 1 and 2; page 3 opens the next one.
+    EXPECT_EQ(RenderPage(QStringLiteral("900x600"), 2), first);
+    EXPECT_NE(RenderPage(QStringLiteral("900x600"), 3), first);
+    // Past the end shows the last spread, as the view clamps.
+    EXPECT_EQ(RenderPage(QStringLiteral("900x600"), 100000).size(), QSize(900, 600));
+    // A tall window shows single pages: page 2 is its own picture.
+    EXPECT_NE(RenderPage(QStringLiteral("500x700"), 2), RenderPage(QStringLiteral("500x700"), 1));
+}
+
+TEST_F(RenderCli, BadArgumentsAndBooks)
+{
+    const QString out = m_dir.filePath(QStringLiteral("x.png"));
+    QString err;
+    EXPECT_EQ(Render({m_book, QStringLiteral("--window"), QStringLiteral("900x600"), QStringLiteral("--page"),
+                      QStringLiteral("0"), QStringLiteral("--out"), out}),
+              2);
+    EXPECT_EQ(Render({m_book, QStringLiteral("--window"), QStringLiteral("900"), QStringLiteral("--page"),
+                      QStringLiteral("1"), QStringLiteral("--out"), out}),
+              2);
+    EXPECT_EQ(Render({m_book, QStringLiteral("--window"), QStringLiteral("90000x90000"),
+                      QStringLiteral("--page"), QStringLiteral("1"), QStringLiteral("--out"), out}),
+              2);
+    EXPECT_EQ(Render({m_book, QStringLiteral("--window"), QStringLiteral("900x600"), QStringLiteral("--page"),
+                      QStringLiteral("1")}),
+              2);
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_EQ(Render({m_dir.filePath(QStringLiteral("missing.txt")), QStringLiteral("--window"),
+                      QStringLiteral("900x600"), QStringLiteral("--page"), QStringLiteral("1"),
+                      QStringLiteral("--out"), out},
+                     &err),
+              1);
+    EXPECT_FALSE(err.isEmpty());
+    // An output folder that does not exist: the save fails and says so.
+    EXPECT_EQ(
+        Render({m_book, QStringLiteral("--window"), QStringLiteral("900x600"), QStringLiteral("--page"),
+                QStringLiteral("1"), QStringLiteral("--out"), m_dir.filePath(QStringLiteral("no/x.png"))},
+               &err),
+        1);
+    EXPECT_TRUE(err.contains(QStringLiteral("文件保存失败。")));
+}
+
+} // namespace
