@@ -4,22 +4,29 @@
 #include "app/leafturnerapp.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
+#include "images/builtinpicturetable.h"
 #include "library/organizebookmarksdialog.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
 #include "ui/commandids.h"
+#include "ui/coolmenumanager.h"
+#include "ui/toolbarex.h"
+#include "ui/toolbarresource.h"
 #include "views/viewfactory.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDataStream>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -27,12 +34,23 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QToolBar>
 #include <QWindow>
 #include <QtEndian>
 
 namespace {
 
 const QString kTitle = QStringLiteral("Leafturner");
+const QString kBarSection = QStringLiteral("BarSec");
+constexpr int kBarStateVersion = 1;
+
+QIcon AppIcon()
+{
+    QIcon icon;
+    for (int size : {32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/leafturner-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
 
 // Windows' WINDOWPLACEMENT record, kept as 44 bytes so the stored value stays what it always was.
 struct Placement
@@ -86,6 +104,8 @@ CMainFrame::CMainFrame(CLeafturnerApp* app, CLeafturnerDoc* document) : m_app(ap
     CreateActions();
     CreateMenus();
     CreateStatusBar();
+    CreateToolBar();
+    setWindowIcon(AppIcon());
     m_updateTimer = new QTimer(this);
     m_updateTimer->setInterval(150);
     connect(m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
@@ -233,6 +253,78 @@ void CMainFrame::CreateStatusBar()
         m_indicator->fontMetrics().horizontalAdvance(QStringLiteral("99999/99999, 100.00%")) + 12);
     statusBar()->addPermanentWidget(m_indicator);
     statusBar()->showMessage(QStringLiteral("就绪"));
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_toolBar = new CToolBarEx(QStringLiteral("工具栏"), this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    m_toolBar->LoadToolBar(
+        MainToolbarResource(), [this](int id) { return Action(id); }, kToolbarBitmap.resource);
+    m_toolBar->SetBitmapResource(kIconStrip.resource);
+    m_toolBar->BuildButtonTable();
+    m_toolBar->MarkDefaultButtons();
+    m_toolBar->LoadToolbarState();
+    LoadBarState();
+    m_menuManager = new CCoolMenuManager(this);
+    m_menuManager->AttachToFrame(this);
+    m_menuManager->LoadMenuIcons(MainToolbarResource(), kMainToolbarButtonWidth, kMainToolbarButtonHeight,
+                                 kIconStrip.resource);
+}
+
+QMenu* CMainFrame::createPopupMenu()
+{
+    return m_toolBar ? m_toolBar->CreateBarsMenu(this) : nullptr;
+}
+
+bool CMainFrame::LoadBarState()
+{
+    IniFile ini(SettingsFilePath());
+    const QByteArray state = ini.ReadBinary(kBarSection, QStringLiteral("State"));
+    if (state.isEmpty())
+        return false;
+    // A layout that names a bar which does not exist now is ignored as a whole.
+    const QStringList names =
+        ini.ReadString(kBarSection, QStringLiteral("Bars")).split(u',', Qt::SkipEmptyParts);
+    for (const QString& name : names) {
+        if (!findChild<QToolBar*>(name, Qt::FindDirectChildrenOnly) &&
+            !findChild<QDockWidget*>(name, Qt::FindDirectChildrenOnly))
+            return false;
+    }
+    return restoreState(state, kBarStateVersion);
+}
+
+void CMainFrame::SaveBarState()
+{
+    QStringList names;
+    const auto toolbars = findChildren<QToolBar*>(Qt::FindDirectChildrenOnly);
+    for (const QToolBar* t : toolbars)
+        names.append(t->objectName());
+    const auto docks = findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QDockWidget* d : docks)
+        names.append(d->objectName());
+    names.removeAll(QString());
+    IniFile ini(SettingsFilePath());
+    ini.WriteBinary(kBarSection, QStringLiteral("State"), saveState(kBarStateVersion));
+    ini.WriteString(kBarSection, QStringLiteral("Bars"), names.join(u','));
+}
+
+void CMainFrame::OpenOrSelectFile(const QString& path, int kind)
+{
+    if (m_openingFile)
+        return;
+    m_openingFile = true;
+    if (kind == 1) {
+        if (m_fileListLink)
+            m_fileListLink->SelectFile(path);
+    } else {
+        if (m_app)
+            m_app->OpenDocumentFile(path);
+        if (kind != 3 && m_fileListLink)
+            m_fileListLink->SelectFile(path);
+    }
+    m_openingFile = false;
 }
 
 void CMainFrame::RouteCommand(int id)
@@ -432,6 +524,12 @@ bool CMainFrame::OnCmdMsg(int id)
     case Cmd::ViewStatusBar:
         statusBar()->setVisible(!statusBar()->isVisible());
         return true;
+    case Cmd::ViewToolbar:
+        m_toolBar->setVisible(!m_toolBar->isVisible());
+        return true;
+    case Cmd::CustomizeToolbar:
+        m_toolBar->Customize();
+        return true;
     case Cmd::OrganizeBookmarks:
         if (const auto name = RunOrganizeBookmarksDialog(this); name && m_app)
             m_app->OpenBookmark(*name);
@@ -455,6 +553,11 @@ bool CMainFrame::OnUpdateCmdUI(int id, CmdUI& ui)
         return true;
     case Cmd::ViewStatusBar:
         ui.checked = statusBar()->isVisible();
+        return true;
+    case Cmd::ViewToolbar:
+        ui.checked = m_toolBar->isVisible();
+        return true;
+    case Cmd::CustomizeToolbar:
         return true;
     default:
         return false;
@@ -545,12 +648,21 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Panes first (they save their own state and stop their workers), then the bars and placement.
     for (const auto& hook : m_closeHooks)
         hook();
+    SaveBarState();
     SavePlacement();
     if (m_tray)
         m_tray->hide();
     event->accept();
+    if (m_workerWaits.empty())
+        return;
+    hide();
+    QElapsedTimer clock;
+    clock.start();
+    for (const auto& wait : m_workerWaits)
+        wait(static_cast<int>(std::max<qint64>(0, kWorkerWaitMs - clock.elapsed())));
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

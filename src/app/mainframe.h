@@ -10,8 +10,10 @@
 #include <QPointer>
 #include <functional>
 
+class CCoolMenuManager;
 class CLeafturnerApp;
 class CLeafturnerDoc;
+class CToolBarEx;
 class CMyView;
 class QAction;
 class QLabel;
@@ -72,6 +74,21 @@ public:
     void RemoveCommandHandler(CCmdTarget* target) { m_extraTargets.removeAll(target); }
     // Run when the window closes, before the placement is saved (panes save their state here).
     void AddCloseHook(std::function<void()> hook) { m_closeHooks.push_back(std::move(hook)); }
+    // Run after the window closed, with the milliseconds left of the 5,000 all workers share;
+    // returns whether its worker ended in time.
+    void AddWorkerWait(std::function<bool(int msecs)> wait) { m_workerWaits.push_back(std::move(wait)); }
+    static constexpr int kWorkerWaitMs = 5000;
+
+    CToolBarEx* ToolBar() const { return m_toolBar; }
+    CCoolMenuManager* MenuManager() const { return m_menuManager; }
+    QLabel* Indicator() const { return m_indicator; }
+    // The docking layout under "BarSec"; it is loaded only when every bar named in it exists now.
+    bool LoadBarState();
+    void SaveBarState();
+    // The file list's request (kind 1: select only; 3: open only; else open, then select).
+    // Ignored while an earlier one is still being handled.
+    void OpenOrSelectFile(const QString& path, int kind);
+    QMenu* createPopupMenu() override;
 
     // DocumentHost
     CMyView* ActiveView() const override { return m_view; }
@@ -105,6 +122,7 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateStatusBar();
+    void CreateToolBar();
     QAction* MakeAction(int id, const QString& text, const QKeySequence& key = {});
     bool InstallView(bool editView);
 
@@ -123,4 +141,8 @@ private:
     FileListLink* m_fileListLink = nullptr;
     QList<CCmdTarget*> m_extraTargets;
     std::vector<std::function<void()>> m_closeHooks;
+    std::vector<std::function<bool(int)>> m_workerWaits;
+    CToolBarEx* m_toolBar = nullptr;
+    CCoolMenuManager* m_menuManager = nullptr;
+    bool m_openingFile = false;
 };

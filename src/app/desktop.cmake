@@ -1,0 +1,25 @@
+# The application icon (drawn at build time by tools/appicon, embedded for the window and the tray)
+# and what `cmake --install` puts in place for desktops: icons, the .desktop entry opening text
+# files, the usage page and the sample book.
+set(LT_ICON_DIR ${CMAKE_CURRENT_BINARY_DIR}/icons)
+set(LT_ICON_FILES ${LT_ICON_DIR}/leafturner-32.png ${LT_ICON_DIR}/leafturner-48.png
+                  ${LT_ICON_DIR}/leafturner-256.png)
+add_custom_command(
+  OUTPUT ${LT_ICON_FILES}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+          $<TARGET_FILE:lt_appicon> --out ${LT_ICON_DIR}
+  DEPENDS lt_appicon
+  COMMENT "Drawing the application icon"
+  VERBATIM)
+set_source_files_properties(${LT_ICON_FILES} PROPERTIES GENERATED TRUE)
+qt_add_resources(lt_app_widgets lt_app_icon PREFIX /icons BASE ${LT_ICON_DIR} FILES ${LT_ICON_FILES})
+
+foreach(size 32 48 256)
+  install(FILES ${LT_ICON_DIR}/leafturner-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME leafturner.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/resources/leafturner.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/Leafturner.htm DESTINATION ${CMAKE_INSTALL_DATADIR}/leafturner)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/sample DESTINATION ${CMAKE_INSTALL_DATADIR}/leafturner)
