@@ -392,8 +392,8 @@ int PageTurnAnimation::DelayMs() const
     }
 }
 
-int PageTurnAnimation::Run(const QImage& oldPicture, const QImage& newPicture,
-                           const PageTurnFrameSink& sink) const
+int PageTurnAnimation::Run(const QImage& oldPicture, const QImage& newPicture, const PageTurnFrameSink& sink,
+                           QImage* lastFrame) const
 {
     if (!Plays() || oldPicture.isNull() || oldPicture.size() != newPicture.size() || m_client.isEmpty())
         return 0;
@@ -457,5 +457,7 @@ int PageTurnAnimation::Run(const QImage& oldPicture, const QImage& newPicture,
     case PageTurnMode::None:
         break;
     }
+    if (lastFrame != nullptr && t.frames > 0)
+        *lastFrame = canvas.TakeFrame();
     return t.frames;
 }

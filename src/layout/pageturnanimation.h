@@ -66,9 +66,11 @@ public:
 
     // Hands every frame to `sink` in order. The pictures show the client area at the old and the
     // new page (the same size; a size other than the client rectangle's scales the geometry, for
-    // high-density screens). Returns the number of frames handed out; 0 when nothing plays or a
-    // picture is missing or cannot be made.
-    int Run(const QImage& oldPicture, const QImage& newPicture, const PageTurnFrameSink& sink) const;
+    // high-density screens). `lastFrame`, when given, receives the picture the frames were drawn in,
+    // as it stands after the last one, so views of it handed out stay valid. Returns the number of
+    // frames handed out; 0 when nothing plays or a picture is missing or cannot be made.
+    int Run(const QImage& oldPicture, const QImage& newPicture, const PageTurnFrameSink& sink,
+            QImage* lastFrame = nullptr) const;
 
 private:
     PageTurnMode m_mode = PageTurnMode::None;

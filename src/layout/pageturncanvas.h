@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <span>
+#include <utility>
 
 // A one-pixel-wide column of a source picture placed in the frame, stretched to its height.
 struct TurnColumn
@@ -24,6 +25,8 @@ public:
     explicit PageTurnCanvas(const QImage& screen);
 
     const QImage& Frame() const { return m_frame; }
+    // The frame's picture itself (its pixels stay where they are); the canvas is null afterwards.
+    QImage TakeFrame() { return std::move(m_frame); }
     bool IsNull() const { return m_frame.isNull(); }
 
     // A block copy from `sourceRect` of `source` to `destination`.
