@@ -21,6 +21,7 @@ QComboBox* MakeList(QWidget* parent, int id, const QStringList& texts, int curre
     auto* list = new QComboBox(parent);
     list->setObjectName(QStringLiteral("OptionList%1").arg(id));
     list->addItems(texts);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     list->setCurrentIndex(current >= 0 && current < texts.size() ? current : 0);
     return list;
 }
@@ -134,8 +135,12 @@ void CCustomizeDialog::FillLists()
     m_available->clear();
     m_current->clear();
 
+    // Separators get a blank image so every label lines up.
+    QPixmap blank(m_available->iconSize());
+    blank.fill(Qt::transparent);
+    const QIcon separatorIcon(blank);
     // A separator can always be added.
-    auto* separator = new QListWidgetItem(kSeparatorText, m_available);
+    auto* separator = new QListWidgetItem(separatorIcon, kSeparatorText, m_available);
     separator->setData(Qt::UserRole, 0);
     const QList<int>& layout = m_toolbar->Layout();
     for (const ToolbarButton& e : m_toolbar->ButtonTable()) {
