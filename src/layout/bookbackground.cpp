@@ -10,6 +10,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -45,13 +47,80 @@ ImageRect Stored(const CxImage& canvas, const QRect& r)
     return ScreenToStored(canvas, ImageRect::FromQRect(r));
 }
 
-// Fills a screen rectangle with a picture tiled, or with the colour when the picture is absent.
-void FillSurface(CxImage& canvas, const QRect& r, int imageSetting, const CxImage* picture, COLORREF colour)
+int Modulo(int value, int divisor)
 {
-    if (ParaGetInt(imageSetting) >= 0 && picture != nullptr && picture->IsValid() && picture->Bits() == 24)
-        TileImage(canvas, *picture, Stored(canvas, r));
-    else
-        FillImageRect(canvas, Stored(canvas, r), colour);
+    const int m = value % divisor;
+    return m < 0 ? m + divisor : m;
+}
+
+// Tiles over stored rectangle `r` in the phase a TileImage call starting at stored (ox, oy) would have.
+void TilePhased(CxImage& canvas, const CxImage& picture, const ImageRect& r, int ox, int oy)
+{
+    const ImageRect c{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, canvas.Width()),
+                      std::min(r.bottom, canvas.Height())};
+    if (c.left >= c.right || c.top >= c.bottom)
+        return;
+    const int pw = picture.Width();
+    const int ph = picture.Height();
+    const std::size_t bytes = static_cast<std::size_t>(c.right - c.left) * 3;
+    for (int y = c.top; y < c.bottom; ++y) {
+        if (y - c.top >= ph) {
+            // One picture height down the rows repeat: one long copy instead of a run per tile.
+            std::memcpy(canvas.Row(y) + static_cast<std::size_t>(c.left) * 3,
+                        canvas.Row(y - ph) + static_cast<std::size_t>(c.left) * 3, bytes);
+            continue;
+        }
+        const std::uint8_t* src = picture.Row(Modulo(y - oy, ph));
+        std::uint8_t* dst = canvas.Row(y) + static_cast<std::size_t>(c.left) * 3;
+        int sx = Modulo(c.left - ox, pw);
+        for (int x = c.left; x < c.right;) {
+            const int run = std::min(pw - sx, c.right - x);
+            std::memcpy(dst, src + static_cast<std::size_t>(sx) * 3, static_cast<std::size_t>(run) * 3);
+            dst += static_cast<std::size_t>(run) * 3;
+            x += run;
+            sx = 0;
+        }
+    }
+}
+
+// Fills `outer` (screen) with a picture tiled, or with the colour when the picture is absent, leaving
+// out `hole` when it lies inside: whatever is painted there next would hide it anyway, and writing
+// the canvas once instead of twice is most of the composition's cost.
+void FillSurface(CxImage& canvas, const QRect& outer, int imageSetting, const CxImage* picture,
+                 COLORREF colour, const QRect& hole = QRect())
+{
+    const bool tiled =
+        ParaGetInt(imageSetting) >= 0 && picture != nullptr && picture->IsValid() && picture->Bits() == 24;
+    const bool ring = !hole.isEmpty() && outer.contains(hole);
+    // TileImage's phase starts at the clipped rectangle's left column and first stored row.
+    const ImageRect whole = Stored(canvas, outer);
+    const int ox = std::max(whole.left, 0);
+    const int oy = std::max(whole.top, 0);
+    if (!ring) {
+        if (tiled)
+            TilePhased(canvas, *picture, whole, ox, oy);
+        else
+            FillImageRect(canvas, whole, colour);
+        return;
+    }
+    const int l = outer.left();
+    const int t = outer.top();
+    const int r = outer.left() + outer.width();
+    const int b = outer.top() + outer.height();
+    const int hl = hole.left();
+    const int ht = hole.top();
+    const int hr = hole.left() + hole.width();
+    const int hb = hole.top() + hole.height();
+    const ImageRect bands[] = {Stored(canvas, l, t, r, ht), Stored(canvas, l, hb, r, b),
+                               Stored(canvas, l, ht, hl, hb), Stored(canvas, hr, ht, r, hb)};
+    for (const ImageRect& band : bands) {
+        if (band.left >= band.right || band.top >= band.bottom)
+            continue;
+        if (tiled)
+            TilePhased(canvas, *picture, band, ox, oy);
+        else
+            FillImageRect(canvas, band, colour);
+    }
 }
 
 void Shade(CxImage& canvas, int left, int top, int right, int bottom, int percent)
@@ -157,10 +226,14 @@ void DrawShadowSeam(CxImage& canvas, const QRect& book, const QRect& area, int c
     for (int y = y0; y < y1; ++y) {
         std::uint8_t* row = canvas.Row(y);
         for (const Column& c : columns) {
+            // All three loads before the stores: the compiler cannot tell the table from the row.
             std::uint8_t* p = row + static_cast<std::size_t>(c.x) * 3;
-            p[0] = c.table[p[0]];
-            p[1] = c.table[p[1]];
-            p[2] = c.table[p[2]];
+            const std::uint8_t b = p[0];
+            const std::uint8_t g = p[1];
+            const std::uint8_t r = p[2];
+            p[0] = c.table[b];
+            p[1] = c.table[g];
+            p[2] = c.table[r];
         }
     }
 }
@@ -192,7 +265,10 @@ QRect SeamBarRect(const QRect& pageArea)
 
 bool DrawBookBackground(CxImage& canvas, QSize clientSize, const QRect& bookRect, bool spread)
 {
-    if (canvas.Create(clientSize.width(), clientSize.height(), 24) == nullptr)
+    // A canvas of the right size is painted over whole, so a kept one is reused without a new block.
+    const bool reusable = canvas.IsValid() && canvas.Bits() == 24 && canvas.Width() == clientSize.width() &&
+                          canvas.Height() == clientSize.height();
+    if (!reusable && canvas.Create(clientSize.width(), clientSize.height(), 24) == nullptr)
         return false;
     const QRect client(QPoint(0, 0), clientSize);
     if (ParaGetInt(PARA_SHOW_BOOK) == 0) {
@@ -202,13 +278,13 @@ bool DrawBookBackground(CxImage& canvas, QSize clientSize, const QRect& bookRect
     const int cm = Margin(PARA_COVER_MARGIN);
     const int ml = Margin(PARA_MARGIN_LEFT);
     // The canvas starts uninitialised: any client pixel the book leaves free shows the desk.
+    const QRect area = PageAreaRect(bookRect);
     if (!bookRect.contains(client))
-        FillSurface(canvas, client, PARA_BACK_IMG, DeskPicture(), SettingColour(PARA_BACK_COLOR));
-    FillSurface(canvas, bookRect, PARA_COVER_IMAGE, CoverPicture(), SettingColour(PARA_COVER_COLOR));
+        FillSurface(canvas, client, PARA_BACK_IMG, DeskPicture(), SettingColour(PARA_BACK_COLOR), bookRect);
+    FillSurface(canvas, bookRect, PARA_COVER_IMAGE, CoverPicture(), SettingColour(PARA_COVER_COLOR), area);
     if (spread)
         DrawSpine(canvas, bookRect, cm, ml);
     DrawBevel(canvas, bookRect);
-    const QRect area = PageAreaRect(bookRect);
     if (area.width() > 0 && area.height() > 0) {
         FillSurface(canvas, area, PARA_TEXT_BG_IMAGE, PagePicture(), SettingColour(PARA_TEXT_BG_COLOR));
         DrawPageEdges(canvas, area);

@@ -16,9 +16,9 @@ QRect PageAreaRect(const QRect& bookRect);
 // The black seam bar of a spread over the page area: 4 pixels wide for an even width, 3 for an odd one.
 QRect SeamBarRect(const QRect& pageArea);
 
-// Composes the background of a client area of `clientSize` on `canvas` (created 24-bit at that size),
-// book rectangle and spread flag in client pixels with y down. False when the canvas could not be
-// created; the canvas is then empty and DrawPlainBackground stands in.
+// Composes the background of a client area of `clientSize` on `canvas` (created 24-bit at that size
+// unless it already is), book rectangle and spread flag in client pixels with y down. False when the
+// canvas could not be created; the canvas is then empty and DrawPlainBackground stands in.
 bool DrawBookBackground(CxImage& canvas, QSize clientSize, const QRect& bookRect, bool spread);
 
 // The fallback when no canvas can be had: navy book, white pages and the seam bar, or white when the

@@ -6,8 +6,10 @@
 #include <QPointF>
 #include <QRawFont>
 #include <QRect>
+#include <QRgb>
 #include <QSize>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -59,7 +61,22 @@ private:
         QPointF at; // on the baseline: the left end in horizontal writing, the centre in vertical
     };
 
+    // A glyph's coverage as the painter would draw it, trimmed to its ink, placed from the pen position.
+    struct Mask
+    {
+        int left = 0;
+        int top = 0;
+        int width = 0;
+        int height = 0;
+        qreal advance = 0;
+        std::vector<std::uint8_t> alpha;
+    };
+
     void SyncFonts();
+    const Mask& MaskOf(Face face, quint32 glyph);
+    // Blends the gathered glyphs straight into a 32-bit image; false when the painter's target or
+    // state needs the painter itself (another format, a transform, clipping, opacity).
+    bool BlendBatches(QPainter& painter);
     Glyph GlyphOf(char16_t unit);
     Glyph GlyphOfPair(char16_t high, char16_t low) const;
     const QRawFont& FontOf(Face face) const;
@@ -78,11 +95,23 @@ private:
     bool m_synced = false;
     QRawFont m_primary;
     QRawFont m_fallback;
+    QFont m_titleFont; // page numbers; looked up with the reading font, not per page
+    int m_titleHeight = 0;
     int m_ascent = 0;
     int m_textHeight = 0;
     int m_cell = 0;
     int m_pitch = 0;
-    std::vector<std::uint32_t> m_glyphCache; // per BMP unit: face in the top 2 bits, glyph below
+    std::vector<std::uint32_t> m_glyphCache;         // per BMP unit: face in the top 2 bits, glyph below
+    std::unordered_map<std::uint32_t, Mask> m_masks; // by face and glyph, as in m_glyphCache
+    struct Placed
+    {
+        int x;
+        int y;
+        const Mask* mask;
+    };
+    std::vector<Placed> m_placed;
+    std::vector<const Placed*> m_active;
+    QRgb m_textColour = 0;
     Batch m_batches[2];
     std::vector<Turned> m_turned;
     std::vector<Loose> m_loose;

@@ -59,7 +59,7 @@ public:
         if (!m_image.isNull() && key == m_key && SamePicture(DeskPicture(), m_desk) &&
             SamePicture(CoverPicture(), m_cover) && SamePicture(PagePicture(), m_page))
             return m_image;
-        m_image = Compose(client, book, spread);
+        m_image = Compose(m_canvas, client, book, spread);
         m_key = key;
         m_desk = CopyOf(DeskPicture());
         m_cover = CopyOf(CoverPicture());
@@ -71,19 +71,18 @@ public:
     {
         std::lock_guard guard(m_lock);
         m_image = QImage();
+        m_canvas.Destroy();
     }
 
 private:
-    static QImage Compose(QSize client, const QRect& book, bool spread)
+    static QImage Compose(CxImage& canvas, QSize client, const QRect& book, bool spread)
     {
-        {
-            CxImage canvas;
-            if (DrawBookBackground(canvas, client, book, spread)) {
-                QImage image = CanvasToScreenImage(canvas);
-                if (!image.isNull())
-                    return image;
-            }
+        if (DrawBookBackground(canvas, client, book, spread)) {
+            QImage image = CanvasToScreenImage(canvas);
+            if (!image.isNull())
+                return image;
         }
+        canvas.Destroy();
         QImage plain(client, QImage::Format_RGB32);
         DrawPlainBackground(plain, book, spread);
         return plain;
@@ -92,6 +91,7 @@ private:
     std::mutex m_lock;
     BackgroundKey m_key;
     QImage m_image;
+    CxImage m_canvas; // a settings change at the same size paints into memory already in hand
     CxImage m_desk;
     CxImage m_cover;
     CxImage m_page;

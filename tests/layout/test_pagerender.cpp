@@ -1,5 +1,6 @@
 // Page rendering probed pixel by pixel: background, seams, edges, pages, glyphs, welcome picture.
 #include "images/bookpicture.h"
+#include "images/canvas.h"
 #include "layout/bookbackground.h"
 #include "layout/layoutengine.h"
 #include "layout/pagegeometry.h"
@@ -241,6 +242,35 @@ TEST_F(PageRender, DeskCoverBevelAndSpine)
     const QRgb outer = spread.pixel(400 - 60 + 3, 10);
     EXPECT_EQ(qBlue(outer), BlueOf(kCover) * 70 / 100 * 60 / 100);
     EXPECT_EQ(spread.pixel(400 - 61, 10), Rgb(kCover));
+}
+
+TEST_F(PageRender, DeskAndCoverTexturesKeepTheirPhaseAroundWhatCoversThem)
+{
+    SetInt(PARA_COVER_IMAGE, 2);
+    SetInt(PARA_BACK_IMG, 5);
+    SetInt(PARA_SHOW_MODE, 1);
+    SetInt(PARA_SINGLE_WIDTH, 500);
+    LoadBookPictures();
+    ASSERT_NE(CoverPicture(), nullptr);
+    ASSERT_NE(DeskPicture(), nullptr);
+    const QSize client(900, 700);
+    const QRect book = BookRect(QRect(QPoint(0, 0), client), false);
+    const QImage image = Background(client, false);
+    // The whole surfaces tiled in one piece, as a reference.
+    CxImage desk;
+    desk.Create(client.width(), client.height(), 24);
+    TileImage(desk, *DeskPicture(), ScreenToStored(desk, ImageRect::FromQRect(QRect(QPoint(0, 0), client))));
+    CxImage cover;
+    cover.Create(client.width(), client.height(), 24);
+    TileImage(cover, *CoverPicture(), ScreenToStored(cover, ImageRect::FromQRect(book)));
+    const QImage deskRef = CanvasToScreenImage(desk);
+    const QImage coverRef = CanvasToScreenImage(cover);
+    for (const QPoint p : {QPoint(10, 10), QPoint(150, 690), QPoint(book.right() + 40, 350)})
+        EXPECT_EQ(image.pixel(p), deskRef.pixel(p)) << p.x() << "," << p.y();
+    // Cover bands beside the bevel: top, bottom, left, right.
+    for (const QPoint p : {QPoint(book.left() + 100, 9), QPoint(book.left() + 300, 700 - 9),
+                           QPoint(book.left() + 9, 400), QPoint(book.right() - 8, 123)})
+        EXPECT_EQ(image.pixel(p), coverRef.pixel(p)) << p.x() << "," << p.y();
 }
 
 TEST_F(PageRender, PlainFallbackWithoutACanvas)
