@@ -2,10 +2,10 @@
 #include "app/leafturnerapp.h"
 
 #include "app/aboutdialog.h"
-#include "app/chapterpanecommand.h"
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
+#include "layout/bookbackground.h"
 #include "layout/layoutengine.h"
 #include "layout/textmetrics.h"
 #include "library/bookmarkfile.h"
@@ -51,13 +51,13 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
 {
     // Settings, side files and the profile folder were set up by InitCore before this point;
     // here come the process-wide pictures and fonts, the window, the command line and the restore.
+    LoadBookPictures();
     RebuildTextMetrics();
     InstallLayoutEngine();
     LoadRecentFiles();
 
     m_document = std::make_unique<CLeafturnerDoc>();
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
-    new CChapterPaneCommand(m_frame.get()); // a child of the frame
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 
