@@ -6,6 +6,7 @@
 #include "settings/parablock.h"
 
 #include <QPainter>
+#include <QtEndian>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -335,8 +336,15 @@ QImage CanvasToScreenImage(const CxImage& canvas)
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* src = canvas.Row(h - 1 - y);
         auto* dst = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x, src += 3)
-            dst[x] = 0xFF000000u | (std::uint32_t{src[2]} << 16) | (std::uint32_t{src[1]} << 8) | src[0];
+        // Blue, green, red in memory are a little-endian 0x??RRGGBB word: one load a pixel. The last
+        // pixel of a row is read bytewise, as its word would reach past the block's end.
+        int x = 0;
+        for (; x < w - 1; ++x, src += 3) {
+            std::uint32_t word;
+            std::memcpy(&word, src, 4);
+            dst[x] = 0xFF000000u | (qFromLittleEndian(word) & 0x00FFFFFFu);
+        }
+        dst[x] = 0xFF000000u | (std::uint32_t{src[2]} << 16) | (std::uint32_t{src[1]} << 8) | src[0];
     }
     return image;
 }
