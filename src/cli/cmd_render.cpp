@@ -14,7 +14,8 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral("usage: render BOOK --window WxH --page N --out FILE.png");
+const QString kUsage =
+    QStringLiteral("usage: render BOOK --window WxH --page N --out FILE.png (pages count from 1)");
 
 } // namespace
 
