@@ -28,7 +28,7 @@ namespace {
 constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
 constexpr std::uint32_t kGlyphMask = 0x3FFFFFFFu;
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr std::size_t kMaxMasks = 30000;
+constexpr std::size_t kMaxMasks = 16384;
 
 bool IsHigh(char16_t u)
 {
@@ -411,12 +411,13 @@ bool PageRenderer::BlendBatches(QPainter& painter)
             auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
             for (const Placed* p : m_active) {
                 const Mask& mask = *p->mask;
-                const std::uint8_t* a = mask.alpha.data() + static_cast<std::size_t>(y - p->y) * mask.width;
                 const int xa = std::max(0, -p->x);
-                const int xb = std::min(mask.width, iw - p->x);
-                QRgb* dst = row + p->x;
-                int x = BlendSpan(dst, a, xa, xb, colour);
-                for (; x < xb; ++x) {
+                const int count = std::min(mask.width, iw - p->x) - xa;
+                const std::uint8_t* a =
+                    mask.alpha.data() + static_cast<std::size_t>(y - p->y) * mask.width + xa;
+                QRgb* dst = row + p->x + xa;
+                int x = BlendSpan(dst, a, 0, count, colour);
+                for (; x < count; ++x) {
                     // Two channels per multiply; alpha 0 gives the pixel back unchanged.
                     const std::uint32_t alpha = a[x];
                     const std::uint32_t keep = 255 - alpha;
