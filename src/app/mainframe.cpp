@@ -424,6 +424,9 @@ bool CMainFrame::SwitchView(bool toEditView)
     setCentralWidget(widget);
     m_viewWidget = widget;
     m_view = view;
+    // The new view lays out its book for the old one's place, not for a default size first.
+    if (oldWidget)
+        widget->setGeometry(oldWidget->geometry());
     widget->show();
     m_view->OnInitialUpdate();
     m_view->GoToOffset(offset);

@@ -3,6 +3,7 @@
 
 #include "document/leafturnerdoc.h"
 #include "document/textbuffer.h"
+#include "layout/bookbackground.h"
 #include "layout/pagegeometry.h"
 #include "layout/textmetrics.h"
 #include "library/addbookmarkdialog.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
@@ -62,25 +64,18 @@ QTextDocument::FindFlags FlagsOf(const FindSettings& search)
     return flags;
 }
 
-// Desk, cover and paper around the edit column, in the settings' plain colours.
+// Desk, cover and paper around the edit column, composed as the reading view composes its book.
 QImage ComposeEditBackground(QSize clientSize, const QRect& book)
 {
-    QImage image(clientSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    const QColor paper = QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_TEXT_BG_COLOR)));
-    if (ParaGetInt(PARA_SHOW_BOOK) == 0) {
-        image.fill(paper);
-        return image;
+    const QSize size = clientSize.expandedTo(QSize(1, 1));
+    CxImage canvas;
+    if (DrawBookBackground(canvas, size, book, false)) {
+        QImage image = CanvasToScreenImage(canvas);
+        if (!image.isNull())
+            return image;
     }
-    QPainter painter(&image);
-    painter.fillRect(image.rect(), QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_BACK_COLOR))));
-    painter.fillRect(book, QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_COVER_COLOR))));
-    const int cm = std::max(0, ParaGetInt(PARA_COVER_MARGIN));
-    const QRect pageArea = book.adjusted(cm, cm, -cm, -cm);
-    if (pageArea.isValid()) {
-        painter.fillRect(pageArea, paper);
-        painter.setPen(QColorFromRef(static_cast<COLORREF>(ParaGetInt(PARA_COLOR_PAGE_EDGE))));
-        painter.drawRect(pageArea.adjusted(0, 0, -1, -1));
-    }
+    QImage image(size, QImage::Format_RGB32);
+    DrawPlainBackground(image, book, false);
     return image;
 }
 
@@ -119,6 +114,9 @@ CMyRichEditView::CMyRichEditView(CLeafturnerDoc* document, ViewHost* host, QWidg
 
 CMyRichEditView::~CMyRichEditView()
 {
+    // The control goes after this object's own part: it must not call back into it.
+    m_edit->verticalScrollBar()->disconnect(this);
+    m_timer->stop();
     if (m_loaded)
         ParaSetInt(m_edit->FirstVisibleOffset(), PARA_LAST_POS);
 }
@@ -372,7 +370,8 @@ void CMyRichEditView::OnScrollAction(int action)
         m_edit->ScrollToLine(target);
     }
     // The control may stop short of the bar near the end of the text.
-    QMetaObject::invokeMethod(this, [this] { SyncScrollBar(true); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { SyncScrollBar(true); }, Qt::QueuedConnection);
 }
 
 void CMyRichEditView::PlaceCaretAtTop()
@@ -546,6 +545,11 @@ void CMyRichEditView::OpenFindDialog(bool replace)
     connect(m_dialog, &FindReplaceDialog::FindNextRequested, this, [this] { FindNext(); });
     connect(m_dialog, &FindReplaceDialog::ReplaceRequested, this, &CMyRichEditView::ReplaceCurrent);
     connect(m_dialog, &FindReplaceDialog::ReplaceAllRequested, this, &CMyRichEditView::ReplaceAll);
+    // What was typed is kept for the next dialog and F3, even without a search.
+    connect(m_dialog, &QDialog::finished, this, [dialog = m_dialog.data()] {
+        if (!dialog->FindEdit()->text().isEmpty())
+            LastFindSettings() = dialog->Settings();
+    });
     m_dialog->show();
     m_dialog->raise();
     m_dialog->activateWindow();

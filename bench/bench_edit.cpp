@@ -1,0 +1,215 @@
+// The edit view on a 10-million-character book: switching in and out, typing, saving, and the memory
+// the edit view takes beside the UTF-16 text.
+#include "app/leafturnerapp.h"
+#include "app/mainframe.h"
+#include "bookgen/bookgen.h"
+#include "document/leafturnerdoc.h"
+#include "layout/textmetrics.h"
+#include "settings/inifile.h"
+#include "settings/messagesink.h"
+#include "settings/profile.h"
+#include "ui/commandids.h"
+#include "views/myrichedit.h"
+#include "views/myricheditview.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <benchmark/benchmark.h>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr std::int64_t kBookUnits = 10'000'000;
+
+long ResidentKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    // Outside an event loop a replaced view is only deleted when asked.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// One reader for the whole run; the books are opened on demand. Questions are answered No.
+struct Reader
+{
+    QTemporaryDir dir;
+    RecordingMessageSink sink;
+    std::unique_ptr<ScopedMessageSink> scoped;
+    std::unique_ptr<CLeafturnerApp> app;
+    QString current;
+
+    Reader()
+    {
+        scoped = std::make_unique<ScopedMessageSink>(&sink);
+        sink.SetDefaultAnswer(MsgAnswer::No);
+        TextMetrics::PinDefaultFamily(QStringLiteral("Noto Sans CJK SC"));
+        const QString profile = dir.filePath(QStringLiteral("profile"));
+        QDir().mkpath(profile);
+        IniFile(profile + QStringLiteral("/Leafturner.ini"))
+            .WriteString(QStringLiteral("ParaBlock"), QStringLiteral("PARA_TURN_PAGE"), QStringLiteral("0"));
+        CoreOptions options;
+        options.profile = profile;
+        options.screen = ParaScreen{1920, 0xFFFFFF};
+        QString error;
+        InitCore(options, QString(), &error);
+        app = std::make_unique<CLeafturnerApp>();
+        app->InitInstance({});
+        app->MainFrame()->resize(1000, 700);
+        Settle();
+    }
+    CMainFrame* Frame() const { return app->MainFrame(); }
+    CMyRichEditView* EditView() const { return qobject_cast<CMyRichEditView*>(Frame()->ActiveViewWidget()); }
+
+    // Generated paragraphs as they come (wrap 0) or hard-wrapped every `wrap` characters.
+    void Open(int wrap)
+    {
+        const QString path = dir.filePath(QStringLiteral("book-%1.txt").arg(wrap));
+        if (current == path)
+            return;
+        if (!QFile::exists(path)) {
+            BookOptions options;
+            options.characters = kBookUnits;
+            options.encoding = BookEncoding::Utf8;
+            options.wrap = wrap;
+            QFile f(path);
+            f.open(QIODevice::WriteOnly);
+            f.write(GenerateBook(options));
+        }
+        ShowView(false);
+        app->OpenDocumentFile(path);
+        Settle();
+        current = path;
+    }
+    void ShowView(bool edit)
+    {
+        if ((EditView() != nullptr) != edit) {
+            Frame()->RouteCommand(Cmd::EditMode);
+            Settle();
+        }
+    }
+};
+
+Reader* g_reader = nullptr;
+
+Reader& TheReader()
+{
+    return *g_reader;
+}
+
+void BM_SwitchIntoEditView(benchmark::State& state)
+{
+    Reader& r = TheReader();
+    r.Open(static_cast<int>(state.range(0)));
+    long growth = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        r.ShowView(false);
+        Settle();
+        const long before = ResidentKb();
+        state.ResumeTiming();
+        r.Frame()->RouteCommand(Cmd::EditMode);
+        Settle();
+        state.PauseTiming();
+        growth = std::max(growth, ResidentKb() - before);
+        state.ResumeTiming();
+    }
+    // What the edit view holds beside the book's own text, per byte of that UTF-16 text.
+    state.counters["memory_x_text"] = static_cast<double>(growth) * 1024.0 / (2.0 * kBookUnits);
+    state.counters["lines"] = r.EditView() ? r.EditView()->LineCount() : 0;
+}
+BENCHMARK(BM_SwitchIntoEditView)
+    ->Arg(0)
+    ->Arg(36)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
+void BM_SwitchBackToReadingView(benchmark::State& state)
+{
+    Reader& r = TheReader();
+    r.Open(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        r.ShowView(true);
+        Settle();
+        state.ResumeTiming();
+        r.Frame()->RouteCommand(Cmd::EditMode);
+        Settle();
+    }
+}
+BENCHMARK(BM_SwitchBackToReadingView)
+    ->Arg(0)
+    ->Arg(36)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
+// One key typed in the middle of the book, with the repaint it causes.
+void BM_TypeInTheMiddle(benchmark::State& state)
+{
+    Reader& r = TheReader();
+    r.Open(0);
+    r.ShowView(true);
+    CMyRichEdit* edit = r.EditView()->Edit();
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(edit->TextLength() / 2);
+    edit->setTextCursor(cursor);
+    Settle();
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QApplication::sendEvent(edit, &press);
+        edit->viewport()->repaint();
+    }
+    edit->document()->setModified(false);
+}
+BENCHMARK(BM_TypeInTheMiddle)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Saving from the edit view: the text taken from the control and written in the book's encoding.
+void BM_SaveFromEditView(benchmark::State& state)
+{
+    Reader& r = TheReader();
+    r.Open(0);
+    r.ShowView(true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        r.EditView()->SetTextModified(true);
+        state.ResumeTiming();
+        r.Frame()->RouteCommand(Cmd::FileSave);
+    }
+}
+BENCHMARK(BM_SaveFromEditView)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    auto reader = std::make_unique<Reader>();
+    g_reader = reader.get();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    reader->Frame()->close();
+    g_reader = nullptr;
+    reader.reset();
+    return 0;
+}
