@@ -5,6 +5,7 @@
 #include "layout/pagegeometry.h"
 #include "layout/textmetrics.h"
 #include "library/addbookmarkdialog.h"
+#include "settings/displaysettingsdialog.h"
 #include "settings/parablock.h"
 #include "ui/commandids.h"
 #include "views/readingrender.h"
@@ -268,6 +269,14 @@ bool CLeafturnerView::OnCmdMsg(int id)
         if (Buffer())
             RunAddBookmarkDialog(window(), GetDocument()->PathName(), m_currentOffset);
         return true;
+    case Cmd::DisplaySettings: {
+        bool layoutChanged = false;
+        if (RunDisplaySettingsDialog(window(), &layoutChanged))
+            SettingsChanged(layoutChanged);
+        else
+            Repaint();
+        return true;
+    }
     default:
         return false;
     }
@@ -293,6 +302,8 @@ bool CLeafturnerView::OnUpdateCmdUI(int id, CmdUI& ui)
         return true;
     case Cmd::Vertical:
         ui.checked = ParaGetInt(PARA_VERTICAL_LINE) != 0;
+        return true;
+    case Cmd::DisplaySettings:
         return true;
     default:
         return false;
