@@ -27,24 +27,18 @@ PageTurnAnimation Turn(int mode, bool spread)
                              client.adjusted(21, 15, -21, -15), 15);
 }
 
-// Arguments: mode, spread, whether the sink keeps the frame as the reading view does (the next frame
-// then pays for a copy).
+// Arguments: mode, spread.
 void BM_TurnFrame(benchmark::State& state)
 {
     static const QImage before = Picture(0);
     static const QImage after = Picture(97);
     const PageTurnAnimation turn = Turn(static_cast<int>(state.range(0)), state.range(1) != 0);
-    const bool keep = state.range(2) != 0;
-    QImage held;
     std::int64_t frames = 0;
     for (auto _ : state) {
         frames += turn.Run(before, after, [&](const QImage& frame, int) {
-            if (keep)
-                held = frame;
             benchmark::DoNotOptimize(frame.constBits());
             return true;
         });
-        held = QImage();
     }
     // Seconds per frame.
     state.counters["frame"] = benchmark::Counter(static_cast<double>(frames),
@@ -53,12 +47,10 @@ void BM_TurnFrame(benchmark::State& state)
 
 void Modes(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({"mode", "spread", "held"});
+    b->ArgNames({"mode", "spread"});
     for (int mode = 1; mode <= 10; ++mode)
         for (int spread : {1, 0})
-            b->Args({mode, spread, 0});
-    for (int mode = 1; mode <= 10; ++mode)
-        b->Args({mode, 1, 1});
+            b->Args({mode, spread});
 }
 
 } // namespace
