@@ -2,6 +2,7 @@
 #include "app/leafturnerapp.h"
 
 #include "app/aboutdialog.h"
+#include "app/filelistcommand.h"
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
@@ -9,6 +10,7 @@
 #include "layout/layoutengine.h"
 #include "layout/textmetrics.h"
 #include "library/bookmarkfile.h"
+#include "library/bookshelflist.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
@@ -50,7 +52,9 @@ CLeafturnerApp::~CLeafturnerApp()
 bool CLeafturnerApp::InitInstance(const QStringList& args)
 {
     // Settings, side files and the profile folder were set up by InitCore before this point;
-    // here come the process-wide pictures and fonts, the window, the command line and the restore.
+    // here come the bookshelves, the process-wide pictures and fonts, the window, the command line
+    // and the restore.
+    BookshelfList::Instance().Load(BookshelfFilePath());
     LoadBookPictures();
     RebuildTextMetrics();
     InstallLayoutEngine();
@@ -58,6 +62,7 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
 
     m_document = std::make_unique<CLeafturnerDoc>();
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
+    new CFileListCommand(m_frame.get()); // a child of the frame
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 
