@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -135,10 +136,16 @@ void CCustomizeDialog::FillLists()
     m_available->clear();
     m_current->clear();
 
-    // Separators get a blank image so every label lines up.
-    QPixmap blank(m_available->iconSize());
-    blank.fill(Qt::transparent);
-    const QIcon separatorIcon(blank);
+    // Separators get a drawn rule of the buttons' image size, so every label lines up.
+    const QSize size = m_toolbar->iconSize();
+    QPixmap rule(size);
+    rule.fill(Qt::transparent);
+    {
+        QPainter p(&rule);
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawLine(1, size.height() / 2, size.width() - 2, size.height() / 2);
+    }
+    const QIcon separatorIcon(rule);
     // A separator can always be added.
     auto* separator = new QListWidgetItem(separatorIcon, kSeparatorText, m_available);
     separator->setData(Qt::UserRole, 0);
