@@ -11,6 +11,7 @@
 #include "chapters/conditionfile.h"
 #include "document/documenthost.h"
 #include "document/leafturnerdoc.h"
+#include "document/myview.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
@@ -25,6 +26,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -186,6 +188,51 @@ TEST_F(ChapterPaneTest, EmptiedBeforeAnotherBookAndFilledAfter)
     EXPECT_EQ(List()->rowCount(), 5);
 }
 
+TEST_F(ChapterPaneTest, EditedBookIsSavedBeforeTheSearchOrLeftAlone)
+{
+    const QString ask = QStringLiteral("文件内容已被修改，您想保存吗？");
+    const QString path = WriteBook(QStringLiteral("book.txt"), Book(4));
+    ASSERT_TRUE(Start({path}));
+    ASSERT_NE(OpenPane(), nullptr);
+    Frame()->RouteCommand(Cmd::EditMode);
+    WaitForRows();
+    CMyView* view = Frame()->ActiveView();
+    ASSERT_TRUE(view && view->IsEditView());
+    ASSERT_EQ(List()->rowCount(), 4);
+    EXPECT_TRUE(List()->item(1, 0)->text().endsWith(u'%'));
+
+    // Cancel: nothing is saved and the list stays empty.
+    view->SetTextModified(true);
+    m_sink.QueueAnswer(MsgAnswer::Cancel);
+    Frame()->ChapterPaneRefresh();
+    WaitForRows();
+    EXPECT_EQ(m_sink.Last(), ask);
+    EXPECT_EQ(List()->rowCount(), 0);
+    EXPECT_TRUE(Frame()->Document()->IsModified());
+
+    // A save that fails keeps the edits marked as unsaved; the search still runs.
+    ASSERT_TRUE(QFile::rename(path, path + QStringLiteral(".away")));
+    ASSERT_TRUE(QDir().mkdir(path));
+    m_sink.Clear();
+    m_sink.QueueAnswer(MsgAnswer::Ok);
+    Frame()->ChapterPaneRefresh();
+    WaitForRows();
+    EXPECT_TRUE(m_sink.Messages().contains(QStringLiteral("文件保存失败。")));
+    EXPECT_TRUE(Frame()->Document()->IsModified());
+    EXPECT_EQ(List()->rowCount(), 4);
+
+    // OK saves the book first.
+    ASSERT_TRUE(QDir().rmdir(path));
+    ASSERT_TRUE(QFile::rename(path + QStringLiteral(".away"), path));
+    m_sink.QueueAnswer(MsgAnswer::Ok);
+    Frame()->ChapterPaneRefresh();
+    WaitForRows();
+    EXPECT_FALSE(Frame()->Document()->IsModified());
+    EXPECT_EQ(List()->rowCount(), 4);
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    Frame()->RouteCommand(Cmd::EditMode);
+}
+
 TEST_F(ChapterPaneTest, NoNumeralKindIsReported)
 {
     Setting(QStringLiteral("PARA_CHP_ENG_DIGIT"), QStringLiteral("0"));
@@ -306,6 +353,44 @@ TEST_F(ChapterPaneTest, HostileConditionsLeaveTheOthersWorking)
     EXPECT_FALSE(Pane()->IsSearching());
     QTest::mouseClick(Pane()->findChild<QPushButton*>(QStringLiteral("RefreshButton")), Qt::LeftButton);
     WaitForRows();
+}
+
+// A condition that keeps the engine busy for seconds between two looks at the cancel flag must not
+// hold up the window when the book changes.
+TEST_F(ChapterPaneTest, ClearDoesNotWaitForABusyEngine)
+{
+    ChapterConditionList conditions;
+    conditions.Add(QStringLiteral("*(a|aa)*c"));
+    conditions.Add(QStringLiteral("*第×章"));
+    // No characters before the keyword, so each line costs the engine many steps but stays under its
+    // limit: the condition is slow instead of failing at once.
+    Setting(QStringLiteral("PARA_CHP_LINE_HEAD"), QStringLiteral("0"));
+    QString text = Book(3);
+    for (int i = 0; i < 60000; ++i)
+        text += QString(18, u'a') + u'\n';
+    const QString slow = WriteBook(QStringLiteral("slow.txt"), text);
+    const QString plain = WriteBook(QStringLiteral("plain.txt"), Book(4));
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(SaveConditionFile(ConditionFilePath(), conditions));
+    ASSERT_TRUE(m_app->OpenDocumentFile(slow));
+    Frame()->RouteCommand(Cmd::ChapterList);
+    ASSERT_NE(Pane(), nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return Pane()->IsSearching(); }, 5000));
+    QTest::qWait(50);
+
+    QElapsedTimer clock;
+    clock.start();
+    Pane()->Clear();
+    EXPECT_LT(clock.elapsed(), 600);
+    EXPECT_FALSE(Pane()->IsSearching());
+    EXPECT_EQ(List()->rowCount(), 0);
+
+    // The next book is searched while the abandoned search winds down.
+    ASSERT_TRUE(m_app->OpenDocumentFile(plain));
+    WaitForRows();
+    EXPECT_EQ(List()->rowCount(), 4);
+    // Not left running past the test.
+    EXPECT_TRUE(Pane()->WaitForSearch(60000));
 }
 
 TEST_F(ChapterPaneTest, StateAndFontSizeSurviveARestart)

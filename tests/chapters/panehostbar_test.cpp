@@ -216,6 +216,17 @@ TEST_F(PaneHostBarTest, CloseButtonHotPushedAndHides)
     EXPECT_TRUE(bar->isHidden());
     EXPECT_TRUE(m_central->hasFocus());
 
+    // A double click on the gripper floats the pane and docks it again; on the button it does not.
+    bar->show();
+    Settle();
+    QTest::mouseDClick(strip, Qt::LeftButton, {}, QPoint(3, 3));
+    Settle();
+    EXPECT_TRUE(bar->isFloating());
+    QTest::mouseDClick(bar->titleBarWidget(), Qt::LeftButton, {}, QPoint(3, 3));
+    Settle();
+    EXPECT_FALSE(bar->isFloating());
+    EXPECT_EQ(m_frame->dockWidgetArea(bar), Qt::RightDockWidgetArea);
+
     // Released away from the button, the pane stays.
     bar->show();
     Settle();
