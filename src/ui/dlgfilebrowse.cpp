@@ -21,6 +21,20 @@ namespace {
 
 constexpr int kHistoryLimit = 64;
 
+// Without an icon theme files and folders would show no icon at all.
+class FallbackIconProvider : public QFileIconProvider
+{
+public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override
+    {
+        const QIcon themed = QFileIconProvider::icon(info);
+        if (!themed.isNull())
+            return themed;
+        return QApplication::style()->standardIcon(info.isDir() ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+    }
+};
+
 QString CleanFolder(const QString& folder)
 {
     QString path = folder.trimmed();
@@ -35,7 +49,9 @@ CDlgFileBrowse::CDlgFileBrowse(const QString& initialFolder, QWidget* host) : QW
 {
     setObjectName(QStringLiteral("FileBrowser"));
 
+    m_iconProvider = std::make_unique<FallbackIconProvider>();
     m_model = new QFileSystemModel(this);
+    m_model->setIconProvider(m_iconProvider.get());
     m_model->setReadOnly(true);
     m_model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     m_model->setNameFilterDisables(false);
@@ -66,6 +82,7 @@ CDlgFileBrowse::CDlgFileBrowse(const QString& initialFolder, QWidget* host) : QW
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setUniformItemSizes(true);
+    m_view->setIconSize(QSize(16, 16));
     m_view->setTextElideMode(Qt::ElideMiddle);
 
     auto* typeLabel = new QLabel(QStringLiteral("文件类型:"), this);
@@ -110,6 +127,7 @@ CDlgFileBrowse::CDlgFileBrowse(const QString& initialFolder, QWidget* host) : QW
 CDlgFileBrowse::~CDlgFileBrowse()
 {
     qApp->removeEventFilter(this);
+    delete m_model;
 }
 
 QString CDlgFileBrowse::SelectedPath() const
@@ -281,7 +299,7 @@ void CDlgFileBrowse::FillFolderBox()
 {
     const QSignalBlocker block(m_folderBox);
     m_folderBox->clear();
-    const QIcon folderIcon = QFileIconProvider().icon(QFileIconProvider::Folder);
+    const QIcon folderIcon = m_iconProvider->icon(QFileIconProvider::Folder);
     QStringList listed;
     // The folder shown, then each folder above it.
     for (QString path = m_folder; !path.isEmpty();) {

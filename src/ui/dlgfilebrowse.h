@@ -3,8 +3,10 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 
 class QComboBox;
+class QFileIconProvider;
 class QFileSystemModel;
 class QItemSelection;
 class QListView;
@@ -70,6 +72,8 @@ private:
     void FillFolderBox();
     void SelectPending();
 
+    // The model's reader thread uses it: the destructor ends the model first.
+    std::unique_ptr<QFileIconProvider> m_iconProvider;
     QFileSystemModel* m_model = nullptr;
     QListView* m_view = nullptr;
     QComboBox* m_folderBox = nullptr;
