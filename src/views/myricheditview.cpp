@@ -7,6 +7,7 @@
 #include "layout/pagegeometry.h"
 #include "layout/textmetrics.h"
 #include "library/addbookmarkdialog.h"
+#include "settings/displaysettingsdialog.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
 #include "ui/colourpalette.h"
@@ -467,6 +468,12 @@ bool CMyRichEditView::OnCmdMsg(int id)
         if (Buffer())
             RunAddBookmarkDialog(window(), GetDocument()->PathName(), OffsetUnderMouse());
         return true;
+    case Cmd::DisplaySettings:
+        if (RunDisplaySettingsDialog(window(), nullptr))
+            SettingsChanged();
+        else
+            viewport()->update();
+        return true;
     default:
         return false;
     }
@@ -514,6 +521,8 @@ bool CMyRichEditView::OnUpdateCmdUI(int id, CmdUI& ui)
     case Cmd::GoToPage:
     case Cmd::AddBookmark:
         ui.enabled = Buffer() != nullptr;
+        return true;
+    case Cmd::DisplaySettings:
         return true;
     default:
         return false;
