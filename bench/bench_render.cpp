@@ -16,6 +16,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -167,19 +169,26 @@ void BM_ComposeSpread(benchmark::State& state)
 }
 BENCHMARK(BM_ComposeSpread)->Unit(benchmark::kMillisecond);
 
-// A resize or settings change: the background composed again before the text.
-void BM_ComposeSpreadNewBackground(benchmark::State& state)
+// Resizing: every frame a new client size, so a new background; the layouts are made beforehand,
+// as pagination is measured on its own (bench_paginate).
+void BM_ComposeWhileResizing(benchmark::State& state)
 {
     Reader& reader = TheReader();
-    int page = 0;
-    for (auto _ : state) {
-        ForgetComposedBackground();
-        benchmark::DoNotOptimize(ComposeReadingPicture(kClient, reader.book.get(), reader.layout.pageSize,
-                                                       reader.layout.spread, page));
-        page = (page + 2) % 40;
+    std::vector<std::pair<QSize, ReadingLayout>> sizes;
+    for (int w = 1900; w <= 1920; w += 4) {
+        const QSize client(w, 1080 - (1920 - w) / 2);
+        sizes.emplace_back(client, LayOutReadingView(client, reader.book.get()));
     }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto& [client, layout] = sizes[i++ % sizes.size()];
+        benchmark::DoNotOptimize(
+            ComposeReadingPicture(client, reader.book.get(), layout.pageSize, layout.spread, 0));
+    }
+    // Leave the book laid out for the full screen again.
+    reader.layout = LayOutReadingView(kClient, reader.book.get());
 }
-BENCHMARK(BM_ComposeSpreadNewBackground)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeWhileResizing)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -50,32 +51,51 @@ CxImage CopyOf(const CxImage* picture)
 class BackgroundCache
 {
 public:
-    QImage Get(QSize client, const QRect& book, bool spread)
+    // The background for the client size and settings (kept while they stay), copied into the
+    // output picture and handed to `draw`. The output's block is reused once its last holder let it
+    // go, so a page turn allocates nothing: on some machines fresh pages cost more than the drawing.
+    QImage Compose(QSize client, const QRect& book, bool spread, const std::function<void(QPainter&)>& draw)
     {
         BackgroundKey key{client, book, spread, {}};
         for (std::size_t i = 0; i < kBackgroundSettings.size(); ++i)
             key.settings[i] = ParaGetInt(kBackgroundSettings[i]);
         std::lock_guard guard(m_lock);
-        if (!m_image.isNull() && key == m_key && SamePicture(DeskPicture(), m_desk) &&
-            SamePicture(CoverPicture(), m_cover) && SamePicture(PagePicture(), m_page))
-            return m_image;
-        m_image = Compose(m_canvas, client, book, spread);
-        m_key = key;
-        m_desk = CopyOf(DeskPicture());
-        m_cover = CopyOf(CoverPicture());
-        m_page = CopyOf(PagePicture());
-        return m_image;
+        if (m_image.isNull() || !(key == m_key) || !SamePicture(DeskPicture(), m_desk) ||
+            !SamePicture(CoverPicture(), m_cover) || !SamePicture(PagePicture(), m_page)) {
+            m_image = ComposeBackground(m_canvas, client, book, spread);
+            m_key = key;
+            m_desk = CopyOf(DeskPicture());
+            m_cover = CopyOf(CoverPicture());
+            m_page = CopyOf(PagePicture());
+        }
+        if (m_image.isNull())
+            return {};
+        if (m_output.isDetached() && m_output.size() == m_image.size() &&
+            m_output.format() == m_image.format())
+            std::memcpy(m_output.bits(), m_image.constBits(),
+                        static_cast<std::size_t>(m_image.sizeInBytes()));
+        else
+            m_output = m_image.copy();
+        if (m_output.isNull())
+            return {};
+        QPainter painter(&m_output);
+        if (!painter.isActive())
+            return {};
+        draw(painter);
+        painter.end();
+        return m_output;
     }
 
     void Clear()
     {
         std::lock_guard guard(m_lock);
         m_image = QImage();
+        m_output = QImage();
         m_canvas.Destroy();
     }
 
 private:
-    static QImage Compose(CxImage& canvas, QSize client, const QRect& book, bool spread)
+    static QImage ComposeBackground(CxImage& canvas, QSize client, const QRect& book, bool spread)
     {
         if (DrawBookBackground(canvas, client, book, spread)) {
             QImage image = CanvasToScreenImage(canvas);
@@ -91,6 +111,7 @@ private:
     std::mutex m_lock;
     BackgroundKey m_key;
     QImage m_image;
+    QImage m_output;
     CxImage m_canvas; // a settings change at the same size paints into memory already in hand
     CxImage m_desk;
     CxImage m_cover;
@@ -168,16 +189,9 @@ QImage ComposeReadingPicture(QSize clientSize, const TextBuffer* buffer, QSize p
     if (!IsComposableSize(clientSize))
         return {};
     const QRect book = BookRect(QRect(QPoint(0, 0), clientSize), false);
-    QImage image = TheBackgroundCache().Get(clientSize, book, spread);
-    if (image.isNull())
-        return {};
-    // The painter detaches the image from the kept background before the first glyph lands.
-    QPainter painter(&image);
-    if (!painter.isActive())
-        return {};
-    DrawPages(painter, book, pageSize, *buffer, spread, page);
-    painter.end();
-    return image;
+    return TheBackgroundCache().Compose(clientSize, book, spread, [&](QPainter& painter) {
+        DrawPages(painter, book, pageSize, *buffer, spread, page);
+    });
 }
 
 void ForgetComposedBackground()

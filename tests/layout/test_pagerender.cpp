@@ -428,6 +428,29 @@ TEST_F(PageRender, KeptBackgroundFollowsSettingsAndPictures)
     EXPECT_EQ(Compose(client, *buffer, 0).pixel(16, 483), qRgb(q.red, q.green, q.blue));
 }
 
+TEST_F(PageRender, HeldPictureIsNotOverwrittenByTheNext)
+{
+    std::u16string text;
+    for (int i = 0; i < 2000; ++i)
+        text += static_cast<char16_t>(0x4E00 + (i * 37) % 5000);
+    auto buffer = MakeBuffer(text);
+    const QSize client(800, 500);
+    QImage firstCopy;
+    QImage secondCopy;
+    {
+        // A page turn holds the old picture while it composes the new one.
+        const QImage first = Compose(client, *buffer, 0);
+        firstCopy = first.copy();
+        const QImage second = Compose(client, *buffer, 2);
+        secondCopy = second.copy();
+        EXPECT_NE(secondCopy, firstCopy);
+        EXPECT_EQ(first, firstCopy);
+    }
+    // Both let go: composing again reuses memory and still draws the right page.
+    EXPECT_EQ(Compose(client, *buffer, 0), firstCopy);
+    EXPECT_EQ(Compose(client, *buffer, 2), secondCopy);
+}
+
 TEST_F(PageRender, WelcomePictureCentredOneRowHigherOnBlack)
 {
     ASSERT_NE(SplashPicture(), nullptr);
