@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -216,6 +217,32 @@ TEST_F(LibraryManagerTest, AddRunsTheFolderPickerAndTakesItsFolder)
     Click(QStringLiteral("添加"));
     EXPECT_EQ(m_dlg->Rows(), QStringList{typed});
     EXPECT_TRUE(QFileInfo(typed).isDir());
+}
+
+TEST_F(LibraryManagerTest, AFolderThatCannotBeMadeGivesTheCannotCreateMessage)
+{
+    // A read-only parent; as root only a file system that refuses folders will do.
+    QString parent = m_dir.filePath(QStringLiteral("locked"));
+    QDir().mkdir(parent);
+    QFile::setPermissions(parent, QFile::ReadOwner | QFile::ExeOwner);
+    if (geteuid() == 0) {
+        if (!QFileInfo(QStringLiteral("/sys/kernel")).isDir())
+            GTEST_SKIP() << "running as root without sysfs";
+        parent = QStringLiteral("/sys");
+    }
+    const QString wanted = parent + QStringLiteral("/新书架");
+    m_sink.QueueAnswer(MsgAnswer::Yes);
+    EXPECT_FALSE(CFolderPickerDlg::ConfirmTypedFolder(wanted));
+    EXPECT_EQ(
+        m_sink.Messages(),
+        (QStringList{
+            QStringLiteral("您所指定的文件夹\n\n%1\n\n不存在。您想创建它吗？").arg(wanted),
+            QStringLiteral(
+                "您所指定的文件夹\n\n%1\n\n无法创建。请检查驱动器是否为光驱，或您是否具有足够的访问权限。")
+                .arg(wanted)}));
+    EXPECT_FALSE(QFileInfo::exists(wanted));
+    QFile::setPermissions(m_dir.filePath(QStringLiteral("locked")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(LibraryManagerTest, SelectedRowIsPaintedInItsOwnColourWithoutTheSystemHighlight)
