@@ -68,7 +68,7 @@ LibraryManagerDialog::LibraryManagerDialog(QWidget* parent, BookshelfList* list)
 {
     setObjectName(QStringLiteral("LibraryManagerDialog"));
     setWindowTitle(QStringLiteral("书库管理"));
-    setWindowIcon(QApplication::windowIcon());
+    setWindowIcon(parent ? parent->window()->windowIcon() : QApplication::windowIcon());
     setAcceptDrops(true);
 
     m_list = new QTableWidget(this);
@@ -165,8 +165,9 @@ bool LibraryManagerDialog::AddFolder(const QString& folder)
 {
     if (folder.isEmpty())
         return false;
-    // The file keeps one folder per line: a name with a line break in it cannot be stored.
-    if (folder.contains(u'\r') || folder.contains(u'\n')) {
+    // The file keeps one trimmed folder per line: a line break in a name, or blanks at its end,
+    // would not read back as the same folder.
+    if (folder.contains(u'\r') || folder.contains(u'\n') || folder != folder.trimmed()) {
         ShowMessage(QStringLiteral("您所指定的文件夹\n\n") + folder +
                         QStringLiteral("\n\n无效。请重新指定。"),
                     MsgIcon::Warning);

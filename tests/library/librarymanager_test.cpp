@@ -80,6 +80,14 @@ TEST_F(LibraryManagerTest, DefaultPathAddedAgainIsAcceptedButAnExactDuplicateIsN
     // Compared as text: another case is another folder here.
     EXPECT_TRUE(m_dlg->AddFolder(QStringLiteral("/OTHER")));
     EXPECT_EQ(m_dlg->Rows().size(), 4);
+
+    // Names the file cannot give back as they are.
+    m_sink.Clear();
+    EXPECT_FALSE(m_dlg->AddFolder(QStringLiteral("/books ")));
+    EXPECT_FALSE(m_dlg->AddFolder(QStringLiteral("/a\nb")));
+    EXPECT_EQ(m_sink.Messages().size(), 2);
+    EXPECT_TRUE(m_sink.Last().endsWith(QStringLiteral("无效。请重新指定。")));
+    EXPECT_EQ(m_dlg->Rows().size(), 4);
 }
 
 TEST_F(LibraryManagerTest, SetAsDefaultLeavesExactlyOneMark)
