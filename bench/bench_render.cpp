@@ -11,6 +11,7 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstring>
@@ -104,7 +105,8 @@ void BM_BookBackground(benchmark::State& state)
 }
 BENCHMARK(BM_BookBackground)->Unit(benchmark::kMillisecond);
 
-// Both of the above in turns, so a busy machine slows them alike: the ratio is the figure to watch.
+// Both of the above in turns, so a busy machine slows them alike: the ratio of the fastest runs is the
+// figure to watch.
 void BM_BackgroundOverMemset(benchmark::State& state)
 {
     Reader& reader = TheReader();
@@ -112,8 +114,9 @@ void BM_BackgroundOverMemset(benchmark::State& state)
     DrawBookBackground(canvas, kClient, reader.layout.bookRect, reader.layout.spread);
     CxImage plain;
     plain.Create(kClient.width(), kClient.height(), 24);
-    double background = 0;
-    double memset = 0;
+    // The fastest of each: the least disturbed by whatever else the machine runs.
+    double background = 1e9;
+    double memset = 1e9;
     int value = 0;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
@@ -123,10 +126,12 @@ void BM_BackgroundOverMemset(benchmark::State& state)
         DrawBookBackground(canvas, kClient, reader.layout.bookRect, reader.layout.spread);
         benchmark::ClobberMemory();
         const auto t2 = std::chrono::steady_clock::now();
-        memset += std::chrono::duration<double>(t1 - t0).count();
-        background += std::chrono::duration<double>(t2 - t1).count();
+        memset = std::min(memset, std::chrono::duration<double>(t1 - t0).count());
+        background = std::min(background, std::chrono::duration<double>(t2 - t1).count());
     }
     state.counters["ratio"] = memset > 0 ? background / memset : 0;
+    state.counters["memset_ms"] = memset * 1000;
+    state.counters["background_ms"] = background * 1000;
 }
 BENCHMARK(BM_BackgroundOverMemset)->Unit(benchmark::kMillisecond);
 

@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <tmmintrin.h>
+#endif
 
 namespace {
 
@@ -37,15 +40,35 @@ QColor ToQColor(COLORREF c)
     return QColor(RedOf(c), GreenOf(c), BlueOf(c));
 }
 
-// Screen rectangle (y down, right and bottom exclusive) in the stored rows of the canvas.
-ImageRect Stored(const CxImage& canvas, int left, int top, int right, int bottom)
+// The canvas with the client area it holds: rows 0..height-1 from the bottom, columns 0..width-1. A
+// canvas kept from a larger client is reused as it is, so resizing allocates nothing.
+struct Surface
 {
-    return ScreenToStored(canvas, ImageRect{left, top, right, bottom});
+    CxImage& canvas;
+    int width;
+    int height;
+};
+
+// Screen rectangle (y down, right and bottom exclusive), clipped to the client area, in stored rows.
+ImageRect Stored(const Surface& s, int left, int top, int right, int bottom)
+{
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, s.width);
+    bottom = std::min(bottom, s.height);
+    if (left >= right || top >= bottom)
+        return ImageRect{};
+    return ImageRect{left, s.height - bottom, right, s.height - top};
 }
 
-ImageRect Stored(const CxImage& canvas, const QRect& r)
+ImageRect Stored(const Surface& s, const QRect& r)
 {
-    return ScreenToStored(canvas, ImageRect::FromQRect(r));
+    return Stored(s, r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+int StoredRow(const Surface& s, int y)
+{
+    return s.height - 1 - y;
 }
 
 int Modulo(int value, int divisor)
@@ -87,21 +110,23 @@ void TilePhased(CxImage& canvas, const CxImage& picture, const ImageRect& r, int
 // Fills `outer` (screen) with a picture tiled, or with the colour when the picture is absent, leaving
 // out `hole` when it lies inside: whatever is painted there next would hide it anyway, and writing
 // the canvas once instead of twice is most of the composition's cost.
-void FillSurface(CxImage& canvas, const QRect& outer, int imageSetting, const CxImage* picture,
-                 COLORREF colour, const QRect& hole = QRect())
+void FillSurface(Surface& s, const QRect& outer, int imageSetting, const CxImage* picture, COLORREF colour,
+                 const QRect& hole = QRect())
 {
     const bool tiled =
         ParaGetInt(imageSetting) >= 0 && picture != nullptr && picture->IsValid() && picture->Bits() == 24;
     const bool ring = !hole.isEmpty() && outer.contains(hole);
     // TileImage's phase starts at the clipped rectangle's left column and first stored row.
-    const ImageRect whole = Stored(canvas, outer);
-    const int ox = std::max(whole.left, 0);
-    const int oy = std::max(whole.top, 0);
+    const ImageRect whole = Stored(s, outer);
+    if (whole.left >= whole.right)
+        return;
+    const int ox = whole.left;
+    const int oy = whole.top;
     if (!ring) {
         if (tiled)
-            TilePhased(canvas, *picture, whole, ox, oy);
+            TilePhased(s.canvas, *picture, whole, ox, oy);
         else
-            FillImageRect(canvas, whole, colour);
+            FillImageRect(s.canvas, whole, colour);
         return;
     }
     const int l = outer.left();
@@ -112,25 +137,25 @@ void FillSurface(CxImage& canvas, const QRect& outer, int imageSetting, const Cx
     const int ht = hole.top();
     const int hr = hole.left() + hole.width();
     const int hb = hole.top() + hole.height();
-    const ImageRect bands[] = {Stored(canvas, l, t, r, ht), Stored(canvas, l, hb, r, b),
-                               Stored(canvas, l, ht, hl, hb), Stored(canvas, hr, ht, r, hb)};
+    const ImageRect bands[] = {Stored(s, l, t, r, ht), Stored(s, l, hb, r, b), Stored(s, l, ht, hl, hb),
+                               Stored(s, hr, ht, r, hb)};
     for (const ImageRect& band : bands) {
         if (band.left >= band.right || band.top >= band.bottom)
             continue;
         if (tiled)
-            TilePhased(canvas, *picture, band, ox, oy);
+            TilePhased(s.canvas, *picture, band, ox, oy);
         else
-            FillImageRect(canvas, band, colour);
+            FillImageRect(s.canvas, band, colour);
     }
 }
 
-void Shade(CxImage& canvas, int left, int top, int right, int bottom, int percent)
+void Shade(Surface& s, int left, int top, int right, int bottom, int percent)
 {
     if (left < right && top < bottom)
-        ShadeImageRect(canvas, Stored(canvas, left, top, right, bottom), percent);
+        ShadeImageRect(s.canvas, Stored(s, left, top, right, bottom), percent);
 }
 
-void DrawSpine(CxImage& canvas, const QRect& book, int coverMargin, int marginLeft)
+void DrawSpine(Surface& s, const QRect& book, int coverMargin, int marginLeft)
 {
     const int l = book.left();
     const int t = book.top();
@@ -138,16 +163,16 @@ void DrawSpine(CxImage& canvas, const QRect& book, int coverMargin, int marginLe
     const int half = book.width() / 2;
     const int s0 = l + half - marginLeft;
     const int s1 = l + half + marginLeft;
-    Shade(canvas, s0, t, s1, t + coverMargin, 70);
-    Shade(canvas, s0, b - coverMargin, s1, b, 70);
+    Shade(s, s0, t, s1, t + coverMargin, 70);
+    Shade(s, s0, b - coverMargin, s1, b, 70);
     // The outer ten columns of the strip go darker still, so the spine looks rounded.
     for (const auto& [top, bottom] : {std::pair{b - coverMargin, b}, std::pair{t, t + coverMargin}}) {
-        Shade(canvas, s0, top, std::min(s0 + 10, s1), bottom, 60);
-        Shade(canvas, std::max(s1 - 10, s0), top, s1, bottom, 60);
+        Shade(s, s0, top, std::min(s0 + 10, s1), bottom, 60);
+        Shade(s, std::max(s1 - 10, s0), top, s1, bottom, 60);
     }
 }
 
-void DrawBevel(CxImage& canvas, const QRect& book)
+void DrawBevel(Surface& s, const QRect& book)
 {
     const int l = book.left();
     const int t = book.top();
@@ -158,55 +183,36 @@ void DrawBevel(CxImage& canvas, const QRect& book)
         const int d = 2 * i;
         if (r - d - 2 < l + d + 2 || b - d - 2 < t + d + 2)
             break;
-        Shade(canvas, l + d, t + d, l + d + 2, b - d, kPercent[i]);
-        Shade(canvas, r - d - 2, t + d, r - d, b - d, kPercent[i]);
+        Shade(s, l + d, t + d, l + d + 2, b - d, kPercent[i]);
+        Shade(s, r - d - 2, t + d, r - d, b - d, kPercent[i]);
         // Top and bottom stop at the side strips so the corners are darkened once, like the edges.
-        Shade(canvas, l + d + 2, t + d, r - d - 2, t + d + 2, kPercent[i]);
-        Shade(canvas, l + d + 2, b - d - 2, r - d - 2, b - d, kPercent[i]);
+        Shade(s, l + d + 2, t + d, r - d - 2, t + d + 2, kPercent[i]);
+        Shade(s, l + d + 2, b - d - 2, r - d - 2, b - d, kPercent[i]);
     }
 }
 
-void DrawPageEdges(CxImage& canvas, const QRect& area)
+struct SeamColumn
 {
-    if (area.width() <= 0 || area.height() <= 0)
-        return;
-    const COLORREF edge = SettingColour(PARA_COLOR_PAGE_EDGE);
-    const int pl = area.left();
-    const int pr = area.left() + area.width() - 1; // the last column
-    const int pt = area.top();
-    const int pb = area.top() + area.height() - 1; // the last row
-    // The outline takes both end rows, so stored top is the screen's last row.
-    FrameImageRect(canvas, ImageRect{pl, ScreenRowToStored(canvas, pb), pr, ScreenRowToStored(canvas, pt)},
-                   edge);
-    const ImageRect rows = Stored(canvas, area);
-    for (const int x : {pl + 2, pl + 4, pr - 2, pr - 4})
-        if (x > pl && x < pr)
-            DrawImageVLine(canvas, x, rows.top, rows.bottom, edge);
-}
+    int x;
+    std::array<std::uint8_t, 256> table;
+};
 
-// Every channel of a column multiplied by a factor; whole rows are walked once for all columns.
-void DrawShadowSeam(CxImage& canvas, const QRect& book, const QRect& area, int coverMargin, int marginLeft)
+// The shadow seam's columns, each with its table: every channel times (1 - k / ML) ^ 0.48 for the
+// k-th column from the outside, darkest at the two columns beside the centre.
+std::vector<SeamColumn> ShadowColumns(const Surface& s, const QRect& book, int coverMargin, int marginLeft)
 {
-    if (marginLeft <= 0)
-        return;
+    std::vector<SeamColumn> columns;
     const int d = marginLeft - coverMargin;
     const int n = d - 5;
-    if (n <= 0)
-        return;
+    if (marginLeft <= 0 || n <= 0)
+        return columns;
     const int centre = book.left() + book.width() / 2;
-    const int width = canvas.Width();
-    struct Column
-    {
-        int x;
-        std::array<std::uint8_t, 256> table;
-    };
-    std::vector<Column> columns;
-    columns.reserve(static_cast<std::size_t>(2 * std::min(n, width)));
+    columns.reserve(static_cast<std::size_t>(2 * std::min(n, s.width)));
     for (int k = 0; k < n; ++k) {
         const long long left = static_cast<long long>(centre) - n + k;
         const long long right = static_cast<long long>(centre) + d - 6 - k;
-        const bool leftOn = left >= 0 && left < width;
-        const bool rightOn = right >= 0 && right < width;
+        const bool leftOn = left >= 0 && left < s.width;
+        const bool rightOn = right >= 0 && right < s.width;
         if (!leftOn && !rightOn)
             continue;
         const double base = std::clamp(1.0 - static_cast<double>(k) / marginLeft, 0.0, 1.0);
@@ -219,24 +225,128 @@ void DrawShadowSeam(CxImage& canvas, const QRect& book, const QRect& area, int c
         if (rightOn)
             columns.push_back({static_cast<int>(right), table});
     }
-    if (columns.empty())
-        return;
-    const ImageRect rows = Stored(canvas, area);
-    const int y0 = std::max(rows.top, 0);
-    const int y1 = std::min(rows.bottom, canvas.Height());
-    for (int y = y0; y < y1; ++y) {
-        std::uint8_t* row = canvas.Row(y);
-        for (const Column& c : columns) {
-            // All three loads before the stores: the compiler cannot tell the table from the row.
-            std::uint8_t* p = row + static_cast<std::size_t>(c.x) * 3;
-            const std::uint8_t b = p[0];
-            const std::uint8_t g = p[1];
-            const std::uint8_t r = p[2];
-            p[0] = c.table[b];
-            p[1] = c.table[g];
-            p[2] = c.table[r];
-        }
+    return columns;
+}
+
+void PutPixels(std::uint8_t* row, int from, int to, COLORREF colour)
+{
+    std::uint8_t* p = row + static_cast<std::size_t>(from) * 3;
+    for (int x = from; x < to; ++x, p += 3) {
+        p[0] = static_cast<std::uint8_t>(BlueOf(colour));
+        p[1] = static_cast<std::uint8_t>(GreenOf(colour));
+        p[2] = static_cast<std::uint8_t>(RedOf(colour));
     }
+}
+
+// Paper, page edges and seam, a row at a time: each row is finished while it is in the cache, where
+// a pass per step would fetch the whole page area from memory again for a few columns.
+void DrawPaper(Surface& s, const QRect& area, const QRect& book, bool spread, int coverMargin, int marginLeft)
+{
+    const ImageRect rows = Stored(s, area);
+    if (rows.left >= rows.right)
+        return;
+    const CxImage* picture = PagePicture();
+    const bool tiled = ParaGetInt(PARA_TEXT_BG_IMAGE) >= 0 && picture != nullptr && picture->IsValid() &&
+                       picture->Bits() == 24;
+    const COLORREF edge = SettingColour(PARA_COLOR_PAGE_EDGE);
+    const std::size_t bytes = static_cast<std::size_t>(rows.right - rows.left) * 3;
+    std::vector<std::uint8_t> plain;
+    if (!tiled) {
+        plain.resize(bytes);
+        PutPixels(plain.data(), 0, rows.right - rows.left, SettingColour(PARA_TEXT_BG_COLOR));
+    }
+    // The outline and the lines 2 and 4 pixels inside it; left out when a negative cover margin puts
+    // the page area past the client.
+    const int pl = area.left();
+    const int pr = area.left() + area.width() - 1;
+    const bool edges = pl >= 0 && area.top() >= 0 && pr < s.width && area.top() + area.height() <= s.height;
+    const int firstRow = StoredRow(s, area.top() + area.height() - 1);
+    const int lastRow = StoredRow(s, area.top());
+    const int middle = spread ? ParaGetInt(PARA_PAGE_MIDDLE) : 0;
+    const std::vector<SeamColumn> shadow =
+        middle == 1 ? ShadowColumns(s, book, coverMargin, marginLeft) : std::vector<SeamColumn>();
+    const ImageRect bar = middle == 2 ? Stored(s, SeamBarRect(area)) : ImageRect{};
+
+    // Away from the outline every row repeats the one a picture height above (the paper, the lines and
+    // the seam are the same down the page), so only the first picture height of rows is worked out and
+    // the rest are single long copies: the page area is most of the canvas.
+    const int left = rows.left;
+    const int period = tiled ? picture->Height() : 1;
+    auto outline = [&](int y) { return edges && (y == firstRow || y == lastRow); };
+    for (int y = rows.top; y < rows.bottom; ++y) {
+        std::uint8_t* row = s.canvas.Row(y);
+        if (y - period >= rows.top && !outline(y) && !outline(y - period)) {
+            std::memcpy(row + static_cast<std::size_t>(left) * 3,
+                        s.canvas.Row(y - period) + static_cast<std::size_t>(left) * 3, bytes);
+            continue;
+        }
+        if (tiled) {
+            // The phase of TileImage over the clipped page area.
+            const int pw = picture->Width();
+            const std::uint8_t* src = picture->Row(Modulo(y - rows.top, picture->Height()));
+            std::uint8_t* dst = row + static_cast<std::size_t>(left) * 3;
+            for (int x = left, sx = 0; x < rows.right; sx = 0) {
+                const int run = std::min(pw - sx, rows.right - x);
+                std::memcpy(dst, src + static_cast<std::size_t>(sx) * 3, static_cast<std::size_t>(run) * 3);
+                dst += static_cast<std::size_t>(run) * 3;
+                x += run;
+            }
+        } else {
+            std::memcpy(row + static_cast<std::size_t>(left) * 3, plain.data(), bytes);
+        }
+        if (edges) {
+            if (outline(y)) {
+                PutPixels(row, pl, pr + 1, edge);
+            } else {
+                for (const int x : {pl, pl + 2, pl + 4, pr - 4, pr - 2, pr})
+                    if (x >= pl && x <= pr)
+                        PutPixels(row, x, x + 1, edge);
+            }
+        }
+        for (const SeamColumn& c : shadow) {
+            std::uint8_t* p = row + static_cast<std::size_t>(c.x) * 3;
+            const std::uint8_t b = c.table[p[0]];
+            const std::uint8_t g = c.table[p[1]];
+            const std::uint8_t r = c.table[p[2]];
+            p[0] = b;
+            p[1] = g;
+            p[2] = r;
+        }
+        if (y >= bar.top && y < bar.bottom)
+            PutPixels(row, bar.left, bar.right, kBlack);
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// Four pixels a shuffle. Reads 16 bytes for 12, so stops while two more pixels remain in the row.
+__attribute__((target("ssse3"))) int RowToRgb32Ssse3(const std::uint8_t* src, std::uint32_t* dst, int w)
+{
+    const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    int x = 0;
+    for (; x + 6 <= w; x += 4) {
+        const __m128i v =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + static_cast<std::size_t>(x) * 3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x),
+                         _mm_or_si128(_mm_shuffle_epi8(v, order), opaque));
+    }
+    return x;
+}
+#endif
+
+// Converts what it can of a row at once; returns the first pixel left to the caller.
+int RowToRgb32Fast(const std::uint8_t* src, std::uint32_t* dst, int w)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3)
+        return RowToRgb32Ssse3(src, dst, w);
+#else
+    (void)src;
+    (void)dst;
+    (void)w;
+#endif
+    return 0;
 }
 
 } // namespace
@@ -266,14 +376,22 @@ QRect SeamBarRect(const QRect& pageArea)
 
 bool DrawBookBackground(CxImage& canvas, QSize clientSize, const QRect& bookRect, bool spread)
 {
-    // A canvas of the right size is painted over whole, so a kept one is reused without a new block.
-    const bool reusable = canvas.IsValid() && canvas.Bits() == 24 && canvas.Width() == clientSize.width() &&
-                          canvas.Height() == clientSize.height();
-    if (!reusable && canvas.Create(clientSize.width(), clientSize.height(), 24) == nullptr)
+    if (clientSize.isEmpty())
         return false;
+    // Every client pixel is painted, so a canvas at least this large is reused as it stands; a new one
+    // grows to the largest size asked so far.
+    const bool kept = canvas.IsValid() && canvas.Bits() == 24;
+    if (!kept || canvas.Width() < clientSize.width() || canvas.Height() < clientSize.height()) {
+        const int w = kept ? std::max(canvas.Width(), clientSize.width()) : clientSize.width();
+        const int h = kept ? std::max(canvas.Height(), clientSize.height()) : clientSize.height();
+        if (canvas.Create(w, h, 24) == nullptr &&
+            canvas.Create(clientSize.width(), clientSize.height(), 24) == nullptr)
+            return false;
+    }
+    Surface s{canvas, clientSize.width(), clientSize.height()};
     const QRect client(QPoint(0, 0), clientSize);
     if (ParaGetInt(PARA_SHOW_BOOK) == 0) {
-        FillSurface(canvas, client, PARA_TEXT_BG_IMAGE, PagePicture(), SettingColour(PARA_TEXT_BG_COLOR));
+        FillSurface(s, client, PARA_TEXT_BG_IMAGE, PagePicture(), SettingColour(PARA_TEXT_BG_COLOR));
         return true;
     }
     const int cm = Margin(PARA_COVER_MARGIN);
@@ -281,27 +399,13 @@ bool DrawBookBackground(CxImage& canvas, QSize clientSize, const QRect& bookRect
     // The canvas starts uninitialised: any client pixel the book leaves free shows the desk.
     const QRect area = PageAreaRect(bookRect);
     if (!bookRect.contains(client))
-        FillSurface(canvas, client, PARA_BACK_IMG, DeskPicture(), SettingColour(PARA_BACK_COLOR), bookRect);
-    FillSurface(canvas, bookRect, PARA_COVER_IMAGE, CoverPicture(), SettingColour(PARA_COVER_COLOR), area);
+        FillSurface(s, client, PARA_BACK_IMG, DeskPicture(), SettingColour(PARA_BACK_COLOR), bookRect);
+    FillSurface(s, bookRect, PARA_COVER_IMAGE, CoverPicture(), SettingColour(PARA_COVER_COLOR), area);
     if (spread)
-        DrawSpine(canvas, bookRect, cm, ml);
-    DrawBevel(canvas, bookRect);
-    if (area.width() > 0 && area.height() > 0) {
-        FillSurface(canvas, area, PARA_TEXT_BG_IMAGE, PagePicture(), SettingColour(PARA_TEXT_BG_COLOR));
-        DrawPageEdges(canvas, area);
-        if (spread) {
-            switch (ParaGetInt(PARA_PAGE_MIDDLE)) {
-            case 1:
-                DrawShadowSeam(canvas, bookRect, area, cm, ml);
-                break;
-            case 2:
-                FillImageRect(canvas, Stored(canvas, SeamBarRect(area)), kBlack);
-                break;
-            default:
-                break;
-            }
-        }
-    }
+        DrawSpine(s, bookRect, cm, ml);
+    DrawBevel(s, bookRect);
+    if (area.width() > 0 && area.height() > 0)
+        DrawPaper(s, area, bookRect, spread, cm, ml);
     return true;
 }
 
@@ -324,21 +428,20 @@ void DrawPlainBackground(QImage& image, const QRect& bookRect, bool spread)
         painter.fillRect(SeamBarRect(area), ToQColor(kBlack));
 }
 
-QImage CanvasToScreenImage(const CxImage& canvas)
+bool CanvasToScreen(const CxImage& canvas, QSize size, QImage& image)
 {
-    if (!canvas.IsValid() || canvas.Bits() != 24)
-        return {};
-    const int w = canvas.Width();
-    const int h = canvas.Height();
-    QImage image(w, h, QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
+    const int w = size.width();
+    const int h = size.height();
+    if (!canvas.IsValid() || canvas.Bits() != 24 || w <= 0 || h <= 0 || w > canvas.Width() ||
+        h > canvas.Height() || image.size() != size || image.format() != QImage::Format_RGB32)
+        return false;
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* src = canvas.Row(h - 1 - y);
         auto* dst = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        int x = RowToRgb32Fast(src, dst, w);
+        src += static_cast<std::size_t>(x) * 3;
         // Blue, green, red in memory are a little-endian 0x??RRGGBB word: one load a pixel. The last
-        // pixel of a row is read bytewise, as its word would reach past the block's end.
-        int x = 0;
+        // pixel of a row goes bytewise, as its word may reach past the block's end.
         for (; x < w - 1; ++x, src += 3) {
             std::uint32_t word;
             std::memcpy(&word, src, 4);
@@ -346,5 +449,15 @@ QImage CanvasToScreenImage(const CxImage& canvas)
         }
         dst[x] = 0xFF000000u | (std::uint32_t{src[2]} << 16) | (std::uint32_t{src[1]} << 8) | src[0];
     }
+    return true;
+}
+
+QImage CanvasToScreenImage(const CxImage& canvas)
+{
+    if (!canvas.IsValid() || canvas.Bits() != 24)
+        return {};
+    QImage image(canvas.Width(), canvas.Height(), QImage::Format_RGB32);
+    if (image.isNull() || !CanvasToScreen(canvas, image.size(), image))
+        return {};
     return image;
 }

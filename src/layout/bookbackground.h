@@ -16,15 +16,20 @@ QRect PageAreaRect(const QRect& bookRect);
 // The black seam bar of a spread over the page area: 4 pixels wide for an even width, 3 for an odd one.
 QRect SeamBarRect(const QRect& pageArea);
 
-// Composes the background of a client area of `clientSize` on `canvas` (created 24-bit at that size
-// unless it already is), book rectangle and spread flag in client pixels with y down. False when the
-// canvas could not be created; the canvas is then empty and DrawPlainBackground stands in.
+// Composes the background of a client area of `clientSize` in the bottom-left part of `canvas` (stored
+// rows 0..height-1), book rectangle and spread flag in client pixels with y down. A 24-bit canvas at
+// least that large is reused as it stands; otherwise it is created, growing to the largest size asked
+// so far. False when no canvas could be had; the canvas is then empty and DrawPlainBackground stands in.
 bool DrawBookBackground(CxImage& canvas, QSize clientSize, const QRect& bookRect, bool spread);
 
 // The fallback when no canvas can be had: navy book, white pages and the seam bar, or white when the
 // book is not shown. Paints the whole image.
 void DrawPlainBackground(QImage& image, const QRect& bookRect, bool spread);
 
-// The canvas top-down as an opaque 32-bit image (Format_RGB32), ready for text and the screen. Null
-// when the canvas is empty or the image cannot be allocated.
+// The client area of `size` held in the canvas, top-down into `image` (Format_RGB32 of that size).
+// False, with the image untouched, when the sizes or formats do not fit.
+bool CanvasToScreen(const CxImage& canvas, QSize size, QImage& image);
+
+// The whole canvas top-down as an opaque 32-bit image (Format_RGB32). Null when the canvas is empty or
+// the image cannot be allocated.
 QImage CanvasToScreenImage(const CxImage& canvas);

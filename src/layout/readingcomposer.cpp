@@ -11,9 +11,12 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <new>
 
 namespace {
 
@@ -46,82 +49,127 @@ CxImage CopyOf(const CxImage* picture)
     return picture != nullptr ? CxImage(*picture) : CxImage();
 }
 
-// The last composed background. The pictures are kept as copies and compared byte for byte, since a
-// reloaded picture may land at the address of the old one.
+// The last composed background and the memory the pictures are handed out in. The pictures are kept
+// as copies and compared byte for byte, since a reloaded picture may land at the address of the old.
+// Nothing here is allocated again while the client keeps its size or shrinks: on some machines fresh
+// memory costs more than the drawing, and resizing must keep up with the screen.
 class BackgroundCache
 {
 public:
-    // The background for the client size and settings (kept while they stay), copied into the
-    // output picture and handed to `draw`. The output's block is reused once its last holder let it
-    // go, so a page turn allocates nothing: on some machines fresh pages cost more than the drawing.
+    // The background for the client size and settings (kept while they stay), copied into a picture
+    // and handed to `draw`.
     QImage Compose(QSize client, const QRect& book, bool spread, const std::function<void(QPainter&)>& draw)
     {
         BackgroundKey key{client, book, spread, {}};
         for (std::size_t i = 0; i < kBackgroundSettings.size(); ++i)
             key.settings[i] = ParaGetInt(kBackgroundSettings[i]);
         std::lock_guard guard(m_lock);
-        if (m_image.isNull() || !(key == m_key) || !SamePicture(DeskPicture(), m_desk) ||
+        if (!m_ready || !(key == m_key) || !SamePicture(DeskPicture(), m_desk) ||
             !SamePicture(CoverPicture(), m_cover) || !SamePicture(PagePicture(), m_page)) {
-            m_image = ComposeBackground(m_canvas, client, book, spread);
+            m_onCanvas = DrawBookBackground(m_canvas, client, book, spread);
+            m_plain = QImage();
+            if (!m_onCanvas) {
+                m_plain = QImage(client, QImage::Format_RGB32);
+                DrawPlainBackground(m_plain, book, spread);
+            }
+            m_ready = true;
             m_key = key;
             m_desk = CopyOf(DeskPicture());
             m_cover = CopyOf(CoverPicture());
             m_page = CopyOf(PagePicture());
         }
-        if (m_image.isNull())
+        QImage picture = Acquire(client);
+        if (picture.isNull())
             return {};
-        if (m_output.isDetached() && m_output.size() == m_image.size() &&
-            m_output.format() == m_image.format())
-            std::memcpy(m_output.bits(), m_image.constBits(),
-                        static_cast<std::size_t>(m_image.sizeInBytes()));
-        else
-            m_output = m_image.copy();
-        if (m_output.isNull())
-            return {};
-        QPainter painter(&m_output);
+        if (m_onCanvas) {
+            if (!CanvasToScreen(m_canvas, client, picture))
+                return {};
+        } else {
+            if (m_plain.isNull() || m_plain.bytesPerLine() != picture.bytesPerLine())
+                return {};
+            std::memcpy(picture.bits(), m_plain.constBits(), static_cast<std::size_t>(m_plain.sizeInBytes()));
+        }
+        QPainter painter(&picture);
         if (!painter.isActive())
             return {};
         draw(painter);
         painter.end();
-        return m_output;
+        return picture;
     }
 
     void Clear()
     {
         std::lock_guard guard(m_lock);
-        m_image = QImage();
-        m_output = QImage();
+        m_ready = false;
         m_canvas.Destroy();
+        m_plain = QImage();
+        for (Slot& slot : m_slots) {
+            if (!slot.held.load(std::memory_order_acquire)) {
+                slot.memory.reset();
+                slot.capacity = 0;
+            }
+        }
     }
 
 private:
-    static QImage ComposeBackground(CxImage& canvas, QSize client, const QRect& book, bool spread)
+    // Memory for one picture at a time. A picture handed out over it marks it held until its last
+    // copy is gone; a page turn holds two, the view one.
+    struct Slot
     {
-        if (DrawBookBackground(canvas, client, book, spread)) {
-            QImage image = CanvasToScreenImage(canvas);
-            if (!image.isNull())
-                return image;
+        std::unique_ptr<std::uint32_t[]> memory;
+        std::size_t capacity = 0; // pixels
+        std::atomic<bool> held{false};
+    };
+
+    static void Release(void* slot)
+    {
+        static_cast<Slot*>(slot)->held.store(false, std::memory_order_release);
+    }
+
+    QImage Acquire(QSize size)
+    {
+        const std::size_t need =
+            static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
+        for (Slot& slot : m_slots) {
+            if (slot.held.load(std::memory_order_acquire))
+                continue;
+            if (slot.capacity < need) {
+                slot.memory.reset(new (std::nothrow) std::uint32_t[need]);
+                slot.capacity = slot.memory ? need : 0;
+                if (!slot.memory)
+                    continue;
+            }
+            slot.held.store(true, std::memory_order_relaxed);
+            QImage picture(reinterpret_cast<uchar*>(slot.memory.get()), size.width(), size.height(),
+                           static_cast<qsizetype>(size.width()) * 4, QImage::Format_RGB32, &Release, &slot);
+            if (picture.isNull()) {
+                slot.held.store(false, std::memory_order_relaxed);
+                continue;
+            }
+            return picture;
         }
-        canvas.Destroy();
-        QImage plain(client, QImage::Format_RGB32);
-        DrawPlainBackground(plain, book, spread);
-        return plain;
+        // Every slot held: a picture of its own.
+        return QImage(size, QImage::Format_RGB32);
     }
 
     std::mutex m_lock;
+    bool m_ready = false;
+    bool m_onCanvas = false;
     BackgroundKey m_key;
-    QImage m_image;
-    QImage m_output;
-    CxImage m_canvas; // a settings change at the same size paints into memory already in hand
+    CxImage m_canvas;
+    QImage m_plain; // the fallback when no canvas could be had
     CxImage m_desk;
     CxImage m_cover;
     CxImage m_page;
+    std::array<Slot, 3> m_slots;
 };
 
 BackgroundCache& TheBackgroundCache()
 {
-    static BackgroundCache cache;
-    return cache;
+    // Never destroyed: a picture handed out may still be alive while static objects go, and its
+    // release must find its slot.
+    static BackgroundCache* const cache = new BackgroundCache;
+    return *cache;
 }
 
 QImage BlackImage(QSize size)

@@ -13,6 +13,7 @@
 
 #include <QPainter>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -428,27 +429,50 @@ TEST_F(PageRender, KeptBackgroundFollowsSettingsAndPictures)
     EXPECT_EQ(Compose(client, *buffer, 0).pixel(16, 483), qRgb(q.red, q.green, q.blue));
 }
 
-TEST_F(PageRender, HeldPictureIsNotOverwrittenByTheNext)
+TEST_F(PageRender, HeldPicturesAreNotOverwrittenByTheNext)
 {
     std::u16string text;
-    for (int i = 0; i < 2000; ++i)
+    for (int i = 0; i < 4000; ++i)
         text += static_cast<char16_t>(0x4E00 + (i * 37) % 5000);
     auto buffer = MakeBuffer(text);
     const QSize client(800, 500);
-    QImage firstCopy;
-    QImage secondCopy;
+    std::vector<QImage> copies;
     {
-        // A page turn holds the old picture while it composes the new one.
-        const QImage first = Compose(client, *buffer, 0);
-        firstCopy = first.copy();
-        const QImage second = Compose(client, *buffer, 2);
-        secondCopy = second.copy();
-        EXPECT_NE(secondCopy, firstCopy);
-        EXPECT_EQ(first, firstCopy);
+        // A page turn holds the old picture while it composes the new one; hold more than that.
+        std::vector<QImage> held;
+        for (int page = 0; page < 10; page += 2) {
+            held.push_back(Compose(client, *buffer, page));
+            copies.push_back(held.back().copy());
+        }
+        for (std::size_t i = 0; i < held.size(); ++i) {
+            EXPECT_EQ(held[i], copies[i]) << i;
+            if (i > 0) {
+                EXPECT_NE(copies[i], copies[i - 1]) << i;
+            }
+        }
     }
-    // Both let go: composing again reuses memory and still draws the right page.
-    EXPECT_EQ(Compose(client, *buffer, 0), firstCopy);
-    EXPECT_EQ(Compose(client, *buffer, 2), secondCopy);
+    // All let go: composing again reuses memory and still draws the right pages.
+    for (std::size_t i = 0; i < copies.size(); ++i)
+        EXPECT_EQ(Compose(client, *buffer, static_cast<int>(i) * 2), copies[i]) << i;
+}
+
+TEST_F(PageRender, SmallerClientOnAKeptCanvasDrawsAsOnAFreshOne)
+{
+    SetInt(PARA_COVER_IMAGE, 2);
+    SetInt(PARA_BACK_IMG, 5);
+    SetInt(PARA_TEXT_BG_IMAGE, 3);
+    SetInt(PARA_PAGE_MIDDLE, 1);
+    LoadBookPictures();
+    auto buffer = MakeBuffer(std::u16string(3000, u'书'));
+    for (const int mode : {0, 1}) {
+        SetInt(PARA_SHOW_MODE, mode);
+        SetInt(PARA_SINGLE_WIDTH, 500);
+        Compose(QSize(1000, 800), *buffer, 0);
+        const QImage reused = Compose(QSize(760, 530), *buffer, 0);
+        ForgetComposedBackground();
+        const QImage fresh = Compose(QSize(760, 530), *buffer, 0);
+        EXPECT_EQ(reused, fresh) << mode;
+    }
 }
 
 TEST_F(PageRender, WelcomePictureCentredOneRowHigherOnBlack)
