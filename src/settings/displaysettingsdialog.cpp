@@ -191,7 +191,8 @@ void DisplaySettingsDialog::BuildControls()
     m_singleWidth->setObjectName(QStringLiteral("SingleWidthEdit"));
     m_singleWidth->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), m_singleWidth));
-    m_singleWidth->setMaximumWidth(70);
+    m_singleWidth->setFixedWidth(m_singleWidth->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) +
+                                 12);
     m_deskPictureLabel = MakeLabel(QStringLiteral("桌面图案:"), m_deskPicture, "DeskPictureLabel");
     m_deskColourLabel = MakeLabel(QStringLiteral("颜色:"), m_deskColour, "DeskColourLabel");
     {
