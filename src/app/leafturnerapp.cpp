@@ -2,6 +2,7 @@
 #include "app/leafturnerapp.h"
 
 #include "app/aboutdialog.h"
+#include "app/chapterpanecommand.h"
 #include "app/filelistcommand.h"
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
@@ -62,7 +63,8 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
 
     m_document = std::make_unique<CLeafturnerDoc>();
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
-    new CFileListCommand(m_frame.get()); // a child of the frame
+    new CChapterPaneCommand(m_frame.get()); // a child of the frame
+    new CFileListCommand(m_frame.get());    // a child of the frame
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 
