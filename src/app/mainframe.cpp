@@ -6,6 +6,7 @@
 #include "document/myview.h"
 #include "images/builtinpicturetable.h"
 #include "library/organizebookmarksdialog.h"
+#include "reformat/reformatcommands.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
@@ -110,6 +111,12 @@ CMainFrame::CMainFrame(CLeafturnerApp* app, CLeafturnerDoc* document) : m_app(ap
     m_updateTimer->setInterval(150);
     connect(m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
     m_updateTimer->start();
+    // The edit view's reformat reloads books the way every other open does.
+    InstallReformatCommands({[](const QString& path) { return TheApp() && TheApp()->OpenDocumentFile(path); },
+                             [] {
+                                 if (TheApp() && TheApp()->MainFrame())
+                                     TheApp()->MainFrame()->ChapterPaneRefresh();
+                             }});
 }
 
 CMainFrame::~CMainFrame()
