@@ -85,6 +85,9 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
         m_document->OnNewDocument();
         m_frame->InitialUpdateView();
         RestoreLastBook();
+        if (!m_document->Buffer() && ParaGetString(PARA_LAST_PATH).isEmpty() && !m_firstRunBook.isEmpty() &&
+            QFileInfo(m_firstRunBook).isFile())
+            OpenDocumentFile(m_firstRunBook);
     }
     m_frame->UpdateCommandUI();
     return true;
@@ -204,24 +207,29 @@ QString CLeafturnerApp::AskOpenPath(QWidget* parent)
     return CheckChosenPath(path, true) ? path : QString();
 }
 
-QString CLeafturnerApp::HelpFilePath()
+QString CLeafturnerApp::DataFilePath(const QString& relative)
 {
-    const QString beside =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Leafturner.htm"));
-    if (QFileInfo::exists(beside))
-        return beside;
-    const QStringList data = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
-                                                       QStringLiteral("leafturner/Leafturner.htm"));
-    if (!data.isEmpty())
-        return data.constFirst();
-    // Installed next to the binary's prefix (share/leafturner) or the source tree's resources.
-    for (const QString& rel : {QStringLiteral("../share/leafturner/Leafturner.htm"),
-                               QStringLiteral("../../resources/Leafturner.htm")}) {
-        const QString p = QDir(QCoreApplication::applicationDirPath()).filePath(rel);
-        if (QFileInfo::exists(p))
+    const QDir exeDir(QCoreApplication::applicationDirPath());
+    QStringList candidates{exeDir.filePath(relative)};
+    candidates += QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                            QStringLiteral("leafturner/") + relative);
+    candidates += exeDir.filePath(QStringLiteral("../share/leafturner/") + relative);
+#ifdef LT_SOURCE_RESOURCE_DIR
+    candidates += QDir(QStringLiteral(LT_SOURCE_RESOURCE_DIR)).filePath(relative);
+#endif
+    for (const QString& p : candidates) {
+        if (QFileInfo(p).isFile())
             return QFileInfo(p).absoluteFilePath();
     }
-    return beside;
+    return {};
+}
+
+QString CLeafturnerApp::HelpFilePath()
+{
+    const QString found = DataFilePath(QStringLiteral("Leafturner.htm"));
+    return found.isEmpty()
+               ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Leafturner.htm"))
+               : found;
 }
 
 void CLeafturnerApp::ShowHelp()

@@ -39,7 +39,13 @@ public:
     // Checks a path the open dialog returned: refuses "?" and missing files with their messages.
     static bool CheckChosenPath(const QString& path, bool mustExist);
 
+    // A file shipped with the reader ("Leafturner.htm", "sample/..."): beside the program, in the
+    // installed data folder, or in the source tree the program was built from. Empty when missing.
+    static QString DataFilePath(const QString& relative);
     static QString HelpFilePath();
+
+    // The book opened on a start without a book named and nothing to restore (a first start).
+    void SetFirstRunBook(const QString& path) { m_firstRunBook = path; }
 
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CmdUI& ui) override;
@@ -54,6 +60,7 @@ private:
     std::unique_ptr<CLeafturnerDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     QStringList m_recent;
+    QString m_firstRunBook;
 };
 
 // The one application object while the reader runs (null otherwise).

@@ -36,6 +36,8 @@ int main(int argc, char** argv)
     int rc = 1;
     {
         CLeafturnerApp leafturner;
+        // A first start shows a real book rather than an empty desk.
+        leafturner.SetFirstRunBook(CLeafturnerApp::DataFilePath(QStringLiteral("sample/论语.txt")));
         if (leafturner.InitInstance(args))
             rc = QApplication::exec();
         leafturner.ExitInstance();

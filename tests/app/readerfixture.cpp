@@ -41,6 +41,7 @@ bool ReaderTest::Start(const QStringList& args)
     if (!InitCore(options, QString(), &error))
         return false;
     m_app = std::make_unique<CLeafturnerApp>();
+    m_app->SetFirstRunBook(m_firstRunBook);
     const bool ok = m_app->InitInstance(args);
     if (ok)
         Frame()->resize(1000, 700);

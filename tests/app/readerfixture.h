@@ -39,4 +39,5 @@ protected:
     std::unique_ptr<ScopedMessageSink> m_scopedSink;
     std::unique_ptr<CLeafturnerApp> m_app;
     std::map<QString, QString> m_settings;
+    QString m_firstRunBook;
 };

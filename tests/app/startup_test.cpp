@@ -58,6 +58,29 @@ TEST_F(ReaderTest, VanishedLastBookOpensAnEmptyWindowSilently)
     EXPECT_TRUE(ReadingView()->FormatStatusText().isEmpty());
 }
 
+TEST_F(ReaderTest, FirstStartShowsTheSampleBookOnlyWhenNothingElseIsAsked)
+{
+    // The shipped sample is found from the build, with chapters to list.
+    m_firstRunBook = CLeafturnerApp::DataFilePath(QStringLiteral("sample/论语.txt"));
+    ASSERT_FALSE(m_firstRunBook.isEmpty());
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame()->Document()->PathName(), m_firstRunBook);
+    EXPECT_GT(ReadingView()->PageCount(), 10);
+    EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_PATH")), m_firstRunBook);
+    Stop();
+
+    // A book that once was open and is gone now leaves the desk empty rather than the sample.
+    Setting(QStringLiteral("PARA_LAST_PATH"), m_dir.filePath(QStringLiteral("gone.txt")));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame()->Document()->Buffer(), nullptr);
+    Stop();
+
+    const QString named = WriteBook(QStringLiteral("named.txt"), QStringLiteral("一本书"));
+    Setting(QStringLiteral("PARA_LAST_PATH"), QString());
+    ASSERT_TRUE(Start({named}));
+    EXPECT_EQ(Frame()->Document()->PathName(), named);
+}
+
 TEST_F(ReaderTest, OtherExtensionOpensWithoutTextAndIsNotRecorded)
 {
     const QString book = WriteBook(QStringLiteral("a.txt"), LongText());
