@@ -50,9 +50,9 @@ public:
 };
 
 // Columns given as "name, width; name, width".
-void SetColumns(QTableWidget* list, const QString& spec)
+void SetColumns(QTableWidget* list, const QString& layout)
 {
-    const QStringList columns = spec.split(u';', Qt::SkipEmptyParts);
+    const QStringList columns = layout.split(u';', Qt::SkipEmptyParts);
     list->setColumnCount(int(columns.size()));
     for (int i = 0; i < columns.size(); ++i) {
         const QStringList parts = columns[i].split(u',');
