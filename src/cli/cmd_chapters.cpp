@@ -10,43 +10,14 @@
 
 #include <memory>
 
-namespace {
-
-// Passes messages on and remembers whether loading already told the user why it failed.
-class CountingSink : public MessageSink
-{
-public:
-    explicit CountingSink(MessageSink& next) : m_next(next) {}
-    MsgAnswer Show(const QString& text, MsgButtons buttons, MsgIcon icon) override
-    {
-        ++m_count;
-        return m_next.Show(text, buttons, icon);
-    }
-    int Count() const { return m_count; }
-
-private:
-    MessageSink& m_next;
-    int m_count = 0;
-};
-
-} // namespace
-
 int CmdChapters(QStringList args)
 {
     if (args.size() != 1 || args[0].startsWith(QLatin1String("--")))
         return CliUsageError(QStringLiteral("usage: chapters BOOK"));
 
     std::unique_ptr<TextBuffer> book;
-    {
-        CountingSink counting(CurrentMessageSink());
-        ScopedMessageSink scoped(&counting);
-        book = CreateTextBuffer(args[0]);
-        if (!book) {
-            if (counting.Count() == 0)
-                return CliFail(QStringLiteral("文件打开失败。"));
-            return 1;
-        }
-    }
+    if (const int status = OpenBook(args[0], book))
+        return status;
 
     // Read only: a missing file means the defaults, and the command never creates it.
     ChapterConditionList conditions;

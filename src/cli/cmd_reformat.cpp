@@ -11,23 +11,6 @@
 
 namespace {
 
-// Passes messages on and remembers whether loading already told the user why it failed.
-class CountingSink : public MessageSink
-{
-public:
-    explicit CountingSink(MessageSink& next) : m_next(next) {}
-    MsgAnswer Show(const QString& text, MsgButtons buttons, MsgIcon icon) override
-    {
-        ++m_count;
-        return m_next.Show(text, buttons, icon);
-    }
-    int Count() const { return m_count; }
-
-private:
-    MessageSink& m_next;
-    int m_count = 0;
-};
-
 // "--name 0|1"; absent leaves `flag` as it is. False (with `error`) for any other value.
 bool TakeSwitch(QStringList& args, const QString& name, bool* flag, QString* error)
 {
@@ -72,16 +55,8 @@ int CmdReformat(QStringList args)
                                             "[--trim 0|1] [--indent 0|1] | --complex) --out FILE"));
 
     std::unique_ptr<TextBuffer> book;
-    {
-        CountingSink counting(CurrentMessageSink());
-        ScopedMessageSink scoped(&counting);
-        book = CreateTextBuffer(args[0]);
-        if (!book) {
-            if (counting.Count() == 0)
-                return CliFail(QStringLiteral("文件打开失败。"));
-            return 1;
-        }
-    }
+    if (const int status = OpenBook(args[0], book))
+        return status;
 
     const char16_t* text = nullptr;
     std::int32_t length = 0;
