@@ -32,6 +32,11 @@ bool ParseInteger(const QString& text, int* value);
 // on standard error.
 int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer);
 
+// For the commands that draw pages: "--window WxH" within what can be drawn (0, or the usage
+// error's status), and a book opened with the reading font, page engine and pictures ready.
+int ParseDrawingWindow(const QString& text, QSize* window);
+int OpenBookForDrawing(const QString& path, std::unique_ptr<TextBuffer>& buffer);
+
 // The commands. Each takes the arguments after its name (common options already removed).
 int CmdInfo(QStringList args);
 int CmdText(QStringList args);

@@ -19,6 +19,23 @@ const QString kUsage =
 
 } // namespace
 
+int ParseDrawingWindow(const QString& text, QSize* window)
+{
+    if (!ParseWindowSize(text, window))
+        return CliUsageError(QStringLiteral("--window takes WxH, e.g. 800x600: ") + text);
+    if (!IsComposableSize(*window))
+        return CliUsageError(QStringLiteral("--window is too large to draw: ") + text);
+    return 0;
+}
+
+int OpenBookForDrawing(const QString& path, std::unique_ptr<TextBuffer>& buffer)
+{
+    InstallLayoutEngine();
+    RebuildTextMetrics();
+    LoadBookPictures();
+    return OpenBook(path, buffer);
+}
+
 int CmdRender(QStringList args)
 {
     QString windowText;
@@ -30,21 +47,16 @@ int CmdRender(QStringList args)
         !TakeOption(args, QStringLiteral("--out"), &outPath, &error))
         return CliUsageError(error.isEmpty() ? kUsage : error);
     QSize window;
-    if (!ParseWindowSize(windowText, &window))
-        return CliUsageError(QStringLiteral("--window takes WxH, e.g. 800x600: ") + windowText);
-    if (!IsComposableSize(window))
-        return CliUsageError(QStringLiteral("--window is too large to draw: ") + windowText);
+    if (const int status = ParseDrawingWindow(windowText, &window))
+        return status;
     int pageNumber = 0;
     if (!ParseInteger(pageText, &pageNumber) || pageNumber < 1)
         return CliUsageError(QStringLiteral("--page takes a page number from 1: ") + pageText);
     if (outPath.isEmpty() || args.size() != 1 || args.front().startsWith(QLatin1String("--")))
         return CliUsageError(kUsage);
 
-    InstallLayoutEngine();
-    RebuildTextMetrics();
-    LoadBookPictures();
     std::unique_ptr<TextBuffer> buffer;
-    if (const int status = OpenBook(args.front(), buffer); status != 0)
+    if (const int status = OpenBookForDrawing(args.front(), buffer); status != 0)
         return status;
 
     // As the reading view does: lay out for the client size, then show the clamped page.

@@ -35,10 +35,8 @@ int CmdTurn(QStringList args)
         !TakeOption(args, QStringLiteral("--out"), &outDir, &error))
         return CliUsageError(error.isEmpty() ? kUsage : error);
     QSize window;
-    if (!ParseWindowSize(windowText, &window))
-        return CliUsageError(QStringLiteral("--window takes WxH, e.g. 800x600: ") + windowText);
-    if (!IsComposableSize(window))
-        return CliUsageError(QStringLiteral("--window is too large to draw: ") + windowText);
+    if (const int status = ParseDrawingWindow(windowText, &window))
+        return status;
     int fromNumber = 0;
     if (!ParseInteger(fromText, &fromNumber) || fromNumber < 1)
         return CliUsageError(QStringLiteral("--page takes a page number from 1: ") + fromText);
@@ -52,11 +50,8 @@ int CmdTurn(QStringList args)
     if (outDir.isEmpty() || args.size() != 1 || args.front().startsWith(QLatin1String("--")))
         return CliUsageError(kUsage);
 
-    InstallLayoutEngine();
-    RebuildTextMetrics();
-    LoadBookPictures();
     std::unique_ptr<TextBuffer> buffer;
-    if (const int status = OpenBook(args.front(), buffer); status != 0)
+    if (const int status = OpenBookForDrawing(args.front(), buffer); status != 0)
         return status;
     if (!QDir().mkpath(outDir))
         return CliFail(QStringLiteral("文件保存失败。"));
