@@ -90,37 +90,33 @@ void CLeafturnerView::OnInitialUpdate()
 
 void CLeafturnerView::ShowPage(int page)
 {
-    if (m_pageCount == 0)
-        return;
-    const int p = ClampPage(page, m_pageCount, m_spread);
-    if (p == m_currentPage)
-        return;
-    m_currentPage = p;
-    TextBuffer* buffer = Buffer();
-    m_currentOffset = buffer ? buffer->PageStart(p) : 0;
-    m_history.Record(m_currentOffset);
-    ParaSetInt(m_currentOffset, PARA_LAST_POS);
-    SetScrollPosition(p);
-    Repaint();
-    if (m_host)
-        m_host->PushStatusText(this);
+    if (MoveToPage(page, true))
+        SetScrollPosition(m_currentPage);
 }
 
 void CLeafturnerView::ShowTrackedPage(int page)
 {
     // Dragging the thumb moves without history and without animation.
+    MoveToPage(page, false);
+}
+
+bool CLeafturnerView::MoveToPage(int page, bool recordHistory)
+{
     if (m_pageCount == 0)
-        return;
+        return false;
     const int p = ClampPage(page, m_pageCount, m_spread);
     if (p == m_currentPage)
-        return;
+        return false;
     m_currentPage = p;
     TextBuffer* buffer = Buffer();
     m_currentOffset = buffer ? buffer->PageStart(p) : 0;
+    if (recordHistory)
+        m_history.Record(m_currentOffset);
     ParaSetInt(m_currentOffset, PARA_LAST_POS);
     Repaint();
     if (m_host)
         m_host->PushStatusText(this);
+    return true;
 }
 
 void CLeafturnerView::TurnPage(int target)

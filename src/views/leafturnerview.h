@@ -75,6 +75,8 @@ private:
     void OnScrollAction(int action);
     void OnSliderReleased();
     void ShowTrackedPage(int page);
+    // Shows a page; false when it is already shown or there are no pages.
+    bool MoveToPage(int page, bool recordHistory);
     void Repaint();
 
     ViewHost* m_host;
