@@ -39,6 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ChapterConditionList conditions;
     LoadConditionBytes(data, static_cast<std::uint32_t>(fileLength), conditions);
+    // What the condition list writes reads back as the same list.
+    const QByteArray saved = ConditionFileBytes(conditions);
+    ChapterConditionList reread;
+    LoadConditionBytes(reinterpret_cast<const std::uint8_t*>(saved.constData()),
+                       static_cast<std::uint32_t>(saved.size()), reread);
+    if (!(reread == conditions))
+        __builtin_trap();
     std::vector<char16_t> text((size - fileLength) / 2);
     if (!text.empty())
         std::memcpy(text.data(), data + fileLength, text.size() * 2);
