@@ -599,14 +599,16 @@ def main():
         if wanted is not None and p not in wanted:
             continue
         r = run_bench(os.path.join(bench_dir, p), a.min_time, a.repetitions, log_dir)
-        if r.error:
-            failures.append("%s: %s" % (p, r.error))
         maker = FIGURES.get(p)
         if maker:
-            figures.append((p, maker(r)))
+            figs = maker(r)
         else:
             # A program this script does not know yet: every entry as it came.
-            figures.append((p, [Figure(n, r.ms(n), "ms", peak_mb=peak(r)) for n in r.entries]))
+            figs = [Figure(n, r.ms(n), "ms", peak_mb=peak(r)) for n in r.entries]
+        if r.error:
+            failures.append("%s: %s" % (p, r.error))
+            figs.insert(0, Figure("FAILED: " + r.error, None, "ms", peak_mb=peak(r)))
+        figures.append((p, figs))
     for p in sorted(FIGURES):
         if p not in programs and (wanted is None or p in wanted):
             failures.append("%s: not built" % p)
