@@ -165,7 +165,9 @@ def fmt(value, unit):
         return "%.0f %s" % (value, unit)
     if abs(value) >= 10:
         return "%.1f %s" % (value, unit)
-    return "%.2f %s" % (value, unit)
+    if abs(value) >= 1 or value == 0:
+        return "%.2f %s" % (value, unit)
+    return "%.3g %s" % (value, unit)
 
 
 def verdict(f):
@@ -587,9 +589,12 @@ def main():
 
     load_start = load_average()
     bench_dir = os.path.join(a.build, "bench")
-    programs = sorted(p for p in os.listdir(bench_dir) if p.startswith("bench_")
-                      and os.access(os.path.join(bench_dir, p), os.X_OK)
-                      and os.path.isfile(os.path.join(bench_dir, p)))
+    order = list(FIGURES)
+    # The known programs in the order of the features they measure, any others after them.
+    programs = sorted((p for p in os.listdir(bench_dir) if p.startswith("bench_")
+                       and os.access(os.path.join(bench_dir, p), os.X_OK)
+                       and os.path.isfile(os.path.join(bench_dir, p))),
+                      key=lambda p: (order.index(p) if p in order else len(order), p))
     wanted = set(a.only) if a.only else None
     log_dir = os.path.join(a.build, "bench-results")
     os.makedirs(log_dir, exist_ok=True)
@@ -624,6 +629,9 @@ def main():
         finally:
             shutil.rmtree(work, ignore_errors=True)
 
+    # Start-up belongs with the reading view, after the page-turn figures.
+    shown = order[:order.index("bench_turn") + 1] + ["startup"] + order[order.index("bench_turn") + 1:]
+    figures.sort(key=lambda pf: shown.index(pf[0]) if pf[0] in shown else len(shown))
     machine = machine_name()
     print("Machine: %s; load average at the start %s, at the end %s" % (machine, load_start, load_average()))
     print_lines(figures)
