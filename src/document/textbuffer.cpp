@@ -75,7 +75,8 @@ char16_t* TextBuffer::Allocate(std::size_t count)
 
 void TextBuffer::SetLength(std::size_t count)
 {
-    m_length = static_cast<std::int32_t>(std::min<std::size_t>(count, static_cast<std::size_t>(kMaxTextUnits)));
+    m_length =
+        static_cast<std::int32_t>(std::min<std::size_t>(count, static_cast<std::size_t>(kMaxTextUnits)));
 }
 
 int TextBuffer::Paginate(QSize pageSize)

@@ -118,7 +118,7 @@ TEST_F(PaginateCli, BadInput)
     EXPECT_EQ(Paginate({QStringLiteral("--window"), QStringLiteral("800x600")}).exitCode, 2);
 
     CliRun run = Paginate({m_dir.filePath(QStringLiteral("missing.txt")), QStringLiteral("--window"),
-                        QStringLiteral("800x600")});
+                           QStringLiteral("800x600")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("文件打开失败。"))) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());
