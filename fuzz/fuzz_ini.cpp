@@ -22,7 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         doc.RemoveSection(sections.back());
     }
     const IniDocument again = IniDocument::FromBytes(doc.ToBytes());
-    if (again.Value(QStringLiteral("ParaBlock"), QStringLiteral("PARA_FONT_SIZE")).value_or(QString()).isEmpty() &&
+    if (again.Value(QStringLiteral("ParaBlock"), QStringLiteral("PARA_FONT_SIZE"))
+            .value_or(QString())
+            .isEmpty() &&
         doc.Value(QStringLiteral("ParaBlock"), QStringLiteral("PARA_FONT_SIZE")))
         __builtin_trap();
     return 0;
