@@ -68,6 +68,21 @@ QString ReaderTest::WriteBook(const QString& name, const QString& text)
     return path;
 }
 
+QString ReaderTest::WriteBytes(const QString& name, const QByteArray& bytes)
+{
+    const QString path = m_dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+    return path;
+}
+
+QByteArray ReaderTest::ReadBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 CMainFrame* ReaderTest::Frame() const
 {
     return m_app ? m_app->MainFrame() : nullptr;

@@ -27,6 +27,9 @@ protected:
 
     // A file in the temporary folder holding `text` as UTF-8.
     QString WriteBook(const QString& name, const QString& text);
+    // A file in the temporary folder holding exactly `bytes`; a file's bytes (empty when unreadable).
+    QString WriteBytes(const QString& name, const QByteArray& bytes);
+    static QByteArray ReadBytes(const QString& path);
 
     CMainFrame* Frame() const;
     CLeafturnerView* ReadingView() const;

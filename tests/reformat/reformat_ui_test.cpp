@@ -76,20 +76,6 @@ protected:
     }
     static void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    QString WriteBytes(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return path;
-    }
-    static QByteArray ReadBytes(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
     void OpenInEditView(const QString& path)
     {
         ASSERT_TRUE(Start({path}));

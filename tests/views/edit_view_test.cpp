@@ -53,19 +53,6 @@ protected:
         return text;
     }
 
-    QString WriteBytes(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return path;
-    }
-    static QByteArray ReadBytes(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     static QByteArray Utf16LeWithMark(const QString& text)
     {
         QByteArray bytes("\xFF\xFE", 2);
