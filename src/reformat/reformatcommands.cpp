@@ -10,6 +10,7 @@
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
 #include "ui/commandids.h"
+#include "ui/waitcursor.h"
 #include "views/myrichedit.h"
 #include "views/myricheditview.h"
 
@@ -23,15 +24,6 @@ namespace {
 
 const QString kNoMemory = QStringLiteral("内存不足。");
 const QString kOpenFailed = QStringLiteral("文件打开失败。");
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // A modal step runs an event loop: the view or its book may be gone when it returns.
 bool StillThere(const QPointer<CMyRichEditView>& view, const TextBuffer* buffer)

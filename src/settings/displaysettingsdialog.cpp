@@ -6,6 +6,7 @@
 #include "settings/messagesink.h"
 #include "settings/settingspreview.h"
 #include "ui/colourpicker.h"
+#include "ui/waitcursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -53,15 +54,6 @@ constexpr int kFirstFontSize = 12;
 constexpr int kLastFontSize = 100;
 
 const QString kWidthTooLarge = QStringLiteral("单页书籍宽度不能超过当前屏幕宽度，请更正。");
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString Text(const char16_t* s)
 {

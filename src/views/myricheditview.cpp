@@ -12,6 +12,7 @@
 #include "settings/parablock.h"
 #include "ui/colourpalette.h"
 #include "ui/commandids.h"
+#include "ui/waitcursor.h"
 #include "views/myrichedit.h"
 #include "views/readingrender.h"
 #include "views/viewhost.h"
@@ -39,16 +40,6 @@ CMyRichEditView::EditToolHandler& ToolHandler()
     static CMyRichEditView::EditToolHandler handler;
     return handler;
 }
-
-// Keeps the wait cursor up while a search or a replacement runs.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 bool SameText(const QString& a, const QString& b, bool matchCase)
 {
