@@ -336,8 +336,9 @@ TEST_F(ChapterPaneTest, HostileConditionsLeaveTheOthersWorking)
     CChapterListDlg* pane = OpenPane();
     ASSERT_NE(pane, nullptr);
     // A fast machine may end the search before the first tick is due.
-    if (searching.elapsed() >= 50)
+    if (searching.elapsed() >= 50) {
         EXPECT_GT(ticks, 0);
+    }
     EXPECT_EQ(pane->Conditions().Count(), 4);
     ASSERT_EQ(List()->rowCount(), 6);
     EXPECT_EQ(List()->item(0, 1)->text(), QStringLiteral("第1章 风起"));
