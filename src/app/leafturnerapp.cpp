@@ -112,11 +112,19 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path)
 {
     if (!m_document || !m_frame)
         return false;
+    // Refused before the save question: answering it for a file that cannot be read would be for nothing.
+    if (!CLeafturnerDoc::IsOpenable(path)) {
+        ShowMessage(QStringLiteral("文件打开失败。"), MsgIcon::Warning);
+        return false;
+    }
+    const bool hadEdits = m_document->IsModified();
     if (!m_document->SaveModified())
         return false;
     if (!m_document->OnOpenDocument(path)) {
-        m_document->OnNewDocument();
-        m_frame->InitialUpdateView();
+        // The book that was open stays; edits the user chose to drop leave the view.
+        if (hadEdits && !m_document->IsModified())
+            m_frame->InitialUpdateView();
+        m_frame->UpdateCommandUI();
         return false;
     }
     m_frame->InitialUpdateView();
@@ -130,7 +138,7 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path)
 bool CLeafturnerApp::OpenBookmark(const QString& name)
 {
     const BookmarkEntry mark = BookmarkFile::Default().Read(name);
-    if (mark.path.isEmpty() || !QFileInfo(mark.path).isFile())
+    if (mark.path.isEmpty() || !QFileInfo::exists(mark.path))
         return false;
     if (!OpenDocumentFile(mark.path))
         return false;
@@ -183,7 +191,8 @@ bool CLeafturnerApp::CheckChosenPath(const QString& path, bool mustExist)
         ShowMessage(QStringLiteral("路径含无效字符（?）：\r\n") + path, MsgIcon::Warning);
         return false;
     }
-    if (mustExist && !QFileInfo(path).isFile()) {
+    // Something there that is not a book file is refused by the open itself.
+    if (mustExist && !QFileInfo::exists(path)) {
         ShowMessage(QStringLiteral("指定的文件不存在或文件名异常。"), MsgIcon::Warning);
         return false;
     }

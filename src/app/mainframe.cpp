@@ -463,6 +463,12 @@ QString CMainFrame::AskSaveAsPath(const QString& currentPath)
                                         QStringLiteral("Supported Files (*.txt);;All Files(*.*)"));
 }
 
+void CMainFrame::DocumentPathChanged(const QString& path)
+{
+    if (m_app)
+        m_app->AddToRecentFiles(path);
+}
+
 void CMainFrame::LocateInFileList(const QString& path)
 {
     // The file list pane shows itself first when it is hidden.
@@ -654,7 +660,7 @@ void CMainFrame::SavePlacement()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_document && !m_document->SaveModified()) {
+    if (m_document && !m_document->SaveModified(false)) {
         event->ignore();
         return;
     }

@@ -98,6 +98,7 @@ public:
     QString AskSaveAsPath(const QString& currentPath) override;
     void LocateInFileList(const QString& path) override;
     void UpdateFrameTitle() override { UpdateTitle(); }
+    void DocumentPathChanged(const QString& path) override;
 
     // ViewHost
     void PushStatusText(CMyView* view) override;

@@ -20,4 +20,6 @@ public:
     // Shows the file list pane with the book's file selected.
     virtual void LocateInFileList(const QString& path) = 0;
     virtual void UpdateFrameTitle() = 0;
+    // The document now is the file at `path` (after Save As).
+    virtual void DocumentPathChanged(const QString& path) { (void)path; }
 };

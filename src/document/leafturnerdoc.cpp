@@ -3,16 +3,49 @@
 
 #include "document/documenthost.h"
 #include "document/myview.h"
+#include "settings/filewrite.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
 #include "ui/commandids.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QString kAskSave = QStringLiteral("文件内容已被修改，您想保存吗？");
 const QString kSaveFailed = QStringLiteral("文件保存失败。");
+const QString kOpenFailed = QStringLiteral("文件打开失败。");
+
+QString EncodingLabel(SourceEncoding encoding)
+{
+    switch (encoding) {
+    case SourceEncoding::Ansi:
+        return QStringLiteral("ANSI");
+    case SourceEncoding::Utf16Le:
+        return QStringLiteral("UTF-16LE");
+    case SourceEncoding::Utf16Be:
+        return QStringLiteral("UTF-16BE");
+    case SourceEncoding::Utf8Bom:
+        return QStringLiteral("UTF-8（带BOM）");
+    case SourceEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    }
+    return QStringLiteral("UTF-16LE");
+}
+
+// A save that would write the file in another encoding than it holds now asks first.
+bool ConfirmNewEncoding(SourceEncoding stored, SourceEncoding wanted, SourceEncoding written)
+{
+    QString text;
+    if (wanted == SourceEncoding::Ansi && written != SourceEncoding::Ansi)
+        text = QStringLiteral("文本中有 ANSI 代码页无法表示的字符。");
+    text += QStringLiteral("文件将由 %1 编码改存为 %2 编码。\n确定要保存吗？")
+                .arg(EncodingLabel(stored), EncodingLabel(written));
+    return AskQuestion(text, MsgButtons::OkCancel, MsgIcon::Warning) == MsgAnswer::Ok;
+}
 } // namespace
 
 CLeafturnerDoc::CLeafturnerDoc(DocumentHost* host) : m_host(host) {}
@@ -41,6 +74,7 @@ void CLeafturnerDoc::SetModifiedFlag(bool modified)
 void CLeafturnerDoc::DeleteContents()
 {
     m_buffer.reset();
+    m_textNotOnDisk = false;
 }
 
 void CLeafturnerDoc::OnNewDocument()
@@ -50,24 +84,57 @@ void CLeafturnerDoc::OnNewDocument()
     m_title.clear();
 }
 
+bool CLeafturnerDoc::IsOpenable(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
 bool CLeafturnerDoc::OnOpenDocument(const QString& path)
 {
-    DeleteContents();
-    if (m_host)
-        m_host->ChapterPaneClear();
     const QFileInfo info(path);
     const QString full = info.absoluteFilePath();
-    QFile probe(full);
-    if (info.isDir() || !probe.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("文件打开失败。"), MsgIcon::Warning);
+    if (!IsOpenable(full)) {
+        ShowMessage(kOpenFailed, MsgIcon::Warning);
         return false;
     }
-    probe.close();
-    m_buffer = CreateTextBuffer(full);
-    if (m_buffer)
+    // The new book is read before the old one goes, so a failed load keeps the book that was open.
+    std::unique_ptr<TextBuffer> fresh;
+    if (HasBookExtension(full)) {
+        fresh = std::make_unique<TextBuffer>();
+        if (!fresh->Load(full))
+            return false;
+    }
+    if (m_host)
+        m_host->ChapterPaneClear();
+    DeleteContents();
+    m_buffer = std::move(fresh);
+    if (m_buffer) {
+        m_storedEncoding = m_buffer->Encoding();
         ParaSetString(PARA_LAST_PATH, full);
+    }
     m_path = full;
     m_title = info.fileName();
+    return true;
+}
+
+bool CLeafturnerDoc::CommitViewEdits()
+{
+    CMyView* view = ActiveView();
+    if (!view)
+        return true;
+    const bool modified = view->IsTextModified();
+    if (!view->CommitEdits())
+        return false;
+    if (modified)
+        m_textNotOnDisk = true;
     return true;
 }
 
@@ -83,14 +150,28 @@ bool CLeafturnerDoc::OnSaveDocument(const QString& path)
         return false;
     }
     probe.close();
-    if (CMyView* view = ActiveView())
-        view->CommitEdits();
-    if (!m_buffer->Save(path)) {
+    const auto dropNewFile = [&] {
         if (!existed)
             QFile::remove(path);
+    };
+    // Writing after a failed commit would store the old text and drop the edits.
+    if (!CommitViewEdits()) {
+        dropNewFile();
+        return false;
+    }
+    SourceEncoding written = m_buffer->Encoding();
+    const QByteArray bytes = m_buffer->Encode(&written);
+    if (written != m_storedEncoding && !ConfirmNewEncoding(m_storedEncoding, m_buffer->Encoding(), written)) {
+        dropNewFile();
+        return false;
+    }
+    if (!WriteBookFile(path, bytes)) {
+        dropNewFile();
         ShowMessage(kSaveFailed, MsgIcon::Warning);
         return false;
     }
+    m_storedEncoding = written;
+    m_textNotOnDisk = false;
     SetModifiedFlag(false);
     return true;
 }
@@ -99,6 +180,7 @@ bool CLeafturnerDoc::ReplaceTextFromBytes(const QByteArray& bytes)
 {
     if (!m_buffer)
         m_buffer = std::make_unique<TextBuffer>();
+    m_textNotOnDisk = true;
     return m_buffer->LoadFromBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                    static_cast<std::size_t>(bytes.size()));
 }
@@ -108,15 +190,40 @@ bool CLeafturnerDoc::DoSave(const QString& path, bool changePath)
     if (!OnSaveDocument(path))
         return false;
     if (changePath) {
+        // From now on the document is the new file: Reload, the next start and the recent list say so.
         m_path = QFileInfo(path).absoluteFilePath();
         m_title = QFileInfo(path).fileName();
-        if (m_host)
+        ParaSetString(PARA_LAST_PATH, m_path);
+        if (m_host) {
             m_host->UpdateFrameTitle();
+            m_host->DocumentPathChanged(m_path);
+        }
     }
     return true;
 }
 
-bool CLeafturnerDoc::SaveModified()
+bool CLeafturnerDoc::RestoreStoredText()
+{
+    if (!IsOpenable(m_path)) {
+        ShowMessage(kOpenFailed, MsgIcon::Warning);
+        return false;
+    }
+    auto stored = std::make_unique<TextBuffer>();
+    if (!stored->Load(m_path))
+        return false;
+    if (m_host)
+        m_host->ChapterPaneClear();
+    m_buffer = std::move(stored);
+    m_storedEncoding = m_buffer->Encoding();
+    m_textNotOnDisk = false;
+    if (CMyView* view = ActiveView())
+        view->Relayout();
+    if (m_host)
+        m_host->ChapterPaneRefresh();
+    return true;
+}
+
+bool CLeafturnerDoc::SaveModified(bool staying)
 {
     if (!IsModified())
         return true;
@@ -124,24 +231,31 @@ bool CLeafturnerDoc::SaveModified()
     case MsgAnswer::Cancel:
         return false;
     case MsgAnswer::Yes:
-        if (CMyView* view = ActiveView())
-            view->CommitEdits();
+        if (!CommitViewEdits())
+            return false;
         if (IsModified() && m_buffer && !DoSave(m_path, false))
             return false;
         break;
     default:
-        break;
+        // The edits are dropped; text of them already in the buffer must not stay on show.
+        SetModifiedFlag(false);
+        if (staying && m_textNotOnDisk && !RestoreStoredText()) {
+            SetModifiedFlag(true);
+            return false;
+        }
+        return true;
     }
     SetModifiedFlag(false);
     return true;
 }
 
-void CLeafturnerDoc::SaveBeforeLeaving()
+bool CLeafturnerDoc::SaveBeforeLeaving()
 {
-    if (CMyView* view = ActiveView())
-        view->CommitEdits();
+    if (!CommitViewEdits())
+        return false;
     if (IsModified() && m_buffer)
-        DoSave(m_path, false);
+        return DoSave(m_path, false);
+    return true;
 }
 
 bool CLeafturnerDoc::ToggleEditMode()

@@ -20,7 +20,8 @@ public:
 
     virtual bool IsTextModified() const { return false; }
     virtual void SetTextModified(bool modified) { (void)modified; }
-    virtual void CommitEdits() {}
+    // False (with a message) when the edits could not be committed: the buffer keeps its old text.
+    virtual bool CommitEdits() { return true; }
     virtual std::int32_t OffsetUnderMouse() { return 0; }
     virtual void GoToOffset(std::int32_t offset) { (void)offset; }
     virtual QString FormatStatusText() const { return {}; }

@@ -125,11 +125,16 @@ std::int32_t TextBuffer::Length() const
     return m_length;
 }
 
-std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path)
+bool HasBookExtension(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0 || name.mid(dot).compare(QLatin1String(".txt"), Qt::CaseInsensitive) != 0)
+    return dot >= 0 && name.mid(dot).compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0;
+}
+
+std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path)
+{
+    if (!HasBookExtension(path))
         return nullptr;
     auto buffer = std::make_unique<TextBuffer>();
     if (!buffer->Load(path))

@@ -4,6 +4,7 @@
 #include "document/pagetable.h"
 #include "document/sourceencoding.h"
 
+#include <QByteArray>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -39,7 +40,7 @@ public:
 
     // Reads and decodes the file; messages go to the message sink.
     virtual bool Load(const QString& path);
-    // Writes the text in the encoding it was read in (CR as CR LF), replacing the file atomically.
+    // Writes Encode()'s bytes, replacing the file atomically (in place when only the file is writable).
     virtual bool Save(const QString& path);
     // Copies text from code unit byteOffset/2, at most byteCount/2 units; returns bytes copied.
     virtual std::size_t Read(void* destination, std::size_t byteOffset, std::size_t byteCount) const;
@@ -55,6 +56,9 @@ public:
     virtual int PageOf(std::int32_t offset) const;
     virtual std::int32_t Length() const;
 
+    // The file's bytes: the text in the encoding it was read in, CR as CR LF. `written` is the encoding
+    // the bytes are in: UTF-16LE for an Ansi text the code page cannot hold.
+    QByteArray Encode(SourceEncoding* written = nullptr) const;
     // Decodes bytes held in memory as if they were a file's contents (the reformat result).
     bool LoadFromBytes(const std::uint8_t* data, std::size_t size);
 
@@ -84,6 +88,8 @@ private:
 // after a written CR is dropped). Returns the new length.
 std::size_t NormaliseLineEnds(char16_t* text, std::size_t n);
 
+// True when the file name ends in ".txt" (without regard to case): the only books the reader opens.
+bool HasBookExtension(const QString& path);
 // A buffer for a ".txt" path (extension compared without case), loaded; none for another extension
 // or a failed load.
 std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path);

@@ -3,7 +3,7 @@
 #include "document/textbuffer.h"
 #include "document/textcount_p.h"
 #include "settings/codepage.h"
-#include "settings/inifile.h"
+#include "settings/filewrite.h"
 #include "settings/messagesink.h"
 
 #include <QByteArray>
@@ -570,7 +570,7 @@ QByteArray EncodeUtf16(const char16_t* text, std::size_t n, bool bigEndian)
 
 } // namespace
 
-bool TextBuffer::Save(const QString& path)
+QByteArray TextBuffer::Encode(SourceEncoding* written) const
 {
     const char16_t* text = m_text.get();
     const std::size_t n = text ? static_cast<std::size_t>(m_length) : 0;
@@ -585,6 +585,7 @@ bool TextBuffer::Save(const QString& path)
         if (!exact) {
             // The code page cannot hold every character: keep them all as UTF-16LE. The stored
             // encoding stays, so the user's choice is not changed behind their back.
+            encoding = SourceEncoding::Utf16Le;
             out = EncodeUtf16(text, n, false);
             break;
         }
@@ -606,5 +607,12 @@ bool TextBuffer::Save(const QString& path)
         break;
     }
     }
-    return WriteFileAtomically(path, out);
+    if (written)
+        *written = encoding;
+    return out;
+}
+
+bool TextBuffer::Save(const QString& path)
+{
+    return WriteBookFile(path, Encode());
 }

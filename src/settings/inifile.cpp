@@ -2,6 +2,7 @@
 #include "settings/inifile.h"
 
 #include "settings/codepage.h"
+#include "settings/filewrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -494,8 +495,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
     QByteArray tempBytes;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        const QString name =
-            QStringLiteral(".lt-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+        const QString name = TempFileName(QRandomGenerator::global()->generate());
         tempBytes = QFile::encodeName(folder + u'/' + name);
         fd = ::open(tempBytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
@@ -519,5 +519,6 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
         return false;
     }
     SyncFolder(folderBytes);
+    RemoveStaleTempFiles(folder);
     return true;
 }

@@ -13,7 +13,9 @@
 #include <QTextLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 CMyRichEdit::CMyRichEdit(CMyRichEditView* view, QWidget* parent) : QPlainTextEdit(parent), m_view(view)
 {
@@ -29,16 +31,69 @@ CMyRichEdit::CMyRichEdit(CMyRichEditView* view, QWidget* parent) : QPlainTextEdi
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
+namespace {
+
+// Characters the control turns into block separators: the paragraph separator and the two frame marks.
+constexpr std::array<char16_t, 3> kBlockBreakers{u'\x2029', u'\xFDD0', u'\xFDD1'};
+
+bool IsBlockBreaker(char16_t c)
+{
+    return c == kBlockBreakers[0] || c == kBlockBreakers[1] || c == kBlockBreakers[2];
+}
+
+// Three characters the text does not hold, from the spare noncharacters and then the private use area.
+std::array<char16_t, 3> PickStandIns(const QString& text)
+{
+    std::vector<bool> used(0x10000, false);
+    for (const QChar c : text)
+        used[c.unicode()] = true;
+    std::array<char16_t, 3> picked{};
+    std::size_t n = 0;
+    const auto take = [&](char16_t first, char16_t last) {
+        for (char32_t c = first; c <= last && n < picked.size(); ++c) {
+            if (!used[c])
+                picked[n++] = static_cast<char16_t>(c);
+        }
+    };
+    take(u'\xFDD2', u'\xFDEF');
+    take(u'\xE000', u'\xF8FF');
+    return picked; // 0 where even all 6430 candidates occur: that character then becomes a line break
+}
+
+void Substitute(QString& text, const std::array<char16_t, 3>& from, const std::array<char16_t, 3>& to)
+{
+    char16_t* p = reinterpret_cast<char16_t*>(text.data());
+    for (char16_t* end = p + text.size(); p != end; ++p) {
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            if (*p == from[i] && from[i] != 0 && to[i] != 0) {
+                *p = to[i];
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
+
 void CMyRichEdit::LoadText(const char16_t* text, std::int32_t length)
 {
     QTextDocument* doc = document();
     // Without undo while loading: the history starts empty and nothing is kept twice.
     doc->setUndoRedoEnabled(false);
     doc->clear();
+    m_standIns.reset();
     if (text && length > 0) {
         QTextCursor cursor(doc);
+        QString content = QString::fromRawData(reinterpret_cast<const QChar*>(text), length);
+        // Those would become line breaks: each is held as a character of its own and given back on
+        // the way out, one unit for one, so offsets stay the book's.
+        if (std::any_of(text, text + length, IsBlockBreaker)) {
+            content.detach();
+            m_standIns = PickStandIns(content);
+            Substitute(content, kBlockBreakers, *m_standIns);
+        }
         // CR starts a new block, so offsets stay those of the book's text.
-        cursor.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(text), length));
+        cursor.insertText(content);
     }
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
@@ -57,6 +112,8 @@ QString CMyRichEdit::TextWithCrs() const
         if (*p == u'\x2029')
             *p = u'\r';
     }
+    if (m_standIns)
+        Substitute(text, *m_standIns, kBlockBreakers);
     return text;
 }
 

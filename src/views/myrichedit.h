@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <array>
 #include <cstdint>
+#include <optional>
 
 class CMyRichEditView;
 
@@ -45,4 +47,7 @@ private:
     int LineHeight();
 
     CMyRichEditView* m_view;
+    // What stands in the control for each character it would turn into a line break; none when the
+    // text held no such character.
+    std::optional<std::array<char16_t, 3>> m_standIns;
 };

@@ -128,11 +128,11 @@ void CMyRichEditView::SetTextModified(bool modified)
     m_edit->document()->setModified(modified);
 }
 
-void CMyRichEditView::CommitEdits()
+bool CMyRichEditView::CommitEdits()
 {
     TextBuffer* buffer = Buffer();
     if (!buffer || !m_loaded)
-        return;
+        return true;
     const QString text = m_edit->TextWithCrs();
     const auto length = static_cast<std::size_t>(text.size());
     // Allocate drops the old text first: make sure the room exists before giving it up, so a failure
@@ -140,18 +140,19 @@ void CMyRichEditView::CommitEdits()
     if (length > static_cast<std::size_t>(kMaxTextUnits) ||
         !std::unique_ptr<char16_t[]>(new (std::nothrow) char16_t[length + 1])) {
         ShowMessage(QStringLiteral("内存不足。"), MsgIcon::Warning);
-        return;
+        return false;
     }
     const SourceEncoding encoding = buffer->Encoding();
     char16_t* room = buffer->Allocate(length + 1);
     if (!room) {
         ShowMessage(QStringLiteral("内存不足。"), MsgIcon::Warning);
-        return;
+        return false;
     }
     std::copy_n(reinterpret_cast<const char16_t*>(text.constData()), length, room);
     room[length] = u'\0';
     buffer->SetLength(length);
     buffer->SetEncoding(encoding);
+    return true;
 }
 
 std::int32_t CMyRichEditView::OffsetUnderMouse()

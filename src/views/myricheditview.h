@@ -28,7 +28,7 @@ public:
     // CMyView
     bool IsTextModified() const override;
     void SetTextModified(bool modified) override;
-    void CommitEdits() override;
+    bool CommitEdits() override;
     std::int32_t OffsetUnderMouse() override;
     void GoToOffset(std::int32_t offset) override;
     QString FormatStatusText() const override;

@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 
 void ReaderTest::SetUp()
 {
@@ -102,4 +105,21 @@ void ReaderTest::Settle()
 QString ReaderTest::IniValue(const QString& key) const
 {
     return IniFile(SettingsFilePath()).ReadString(QStringLiteral("ParaBlock"), key);
+}
+
+void ReaderTest::AcceptNextFileDialog(const QString& path)
+{
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog && ++*tries < 2000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        ASSERT_NE(dialog, nullptr) << "no file dialog showed";
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog keeps its override protected
+    });
+    timer->start(5);
 }

@@ -36,6 +36,8 @@ protected:
     // Lets queued commands and repaints run.
     void Settle();
     QString IniValue(const QString& key) const;
+    // Chooses `path` in the next file dialog a command opens, and accepts it.
+    static void AcceptNextFileDialog(const QString& path);
 
     QTemporaryDir m_dir;
     RecordingMessageSink m_sink;

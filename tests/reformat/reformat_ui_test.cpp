@@ -176,6 +176,35 @@ TEST_F(ReformatUiTest, SimpleReformatReplacesTheTextAndSavesAsUtf16LeWithMark)
                                u"c d\r"));
 }
 
+TEST_F(ReformatUiTest, AReformatThrownAwayLeavesTheReadingViewShowingTheBookAsStored)
+{
+    const QByteArray stored("a b  \r\n\r\n\r\n  c d\r\n");
+    const QString path = WriteBytes(QStringLiteral("book.txt"), stored);
+    OpenInEditView(path);
+    const QString asStored = BufferText();
+    WhenShown<CSimpleReformatDlg>([](CSimpleReformatDlg& d) { Click(d.OkButton()); });
+    Run(Cmd::Reformat);
+    ASSERT_NE(BufferText(), asStored);
+    ASSERT_TRUE(Doc()->IsModified());
+
+    // Leaving the edit view asks; No shows the book as the file holds it, and the position stored
+    // is one in that text.
+    m_sink.QueueAnswer(MsgAnswer::No);
+    Run(Cmd::EditMode);
+    EXPECT_EQ(m_sink.Last(), kAskSave);
+    ASSERT_EQ(EditView(), nullptr);
+    EXPECT_EQ(BufferText(), asStored);
+    EXPECT_EQ(Doc()->Buffer()->Encoding(), SourceEncoding::Ansi);
+    EXPECT_LE(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), asStored.size());
+    EXPECT_EQ(ReadBytes(path), stored);
+    EXPECT_FALSE(Doc()->IsModified());
+
+    // Back in the edit view the stored text is there.
+    Run(Cmd::EditMode);
+    ASSERT_NE(EditView(), nullptr);
+    EXPECT_EQ(ControlText(), asStored);
+}
+
 TEST_F(ReformatUiTest, CancelTheSaveQuestionOrNothingToDoLeavesTheBookAlone)
 {
     const QString text = QStringLiteral("  \r\n \t \r\n");
