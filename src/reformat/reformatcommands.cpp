@@ -84,8 +84,10 @@ void RunReformatCommand(CMyRichEditView& target, const ReformatCommandHooks& hoo
         Reload(*view, hooks);
         return;
     }
-    if (!doc->SaveModified() || !StillThere(view, buffer))
+    if (!doc->SaveModified() || !view || view->GetDocument() != doc || !doc->Buffer())
         return;
+    // Dropping an earlier unsaved reformat reads the book back from the file: a new buffer.
+    buffer = doc->Buffer();
 
     QString text;
     try {

@@ -203,6 +203,18 @@ TEST_F(ReformatUiTest, AReformatThrownAwayLeavesTheReadingViewShowingTheBookAsSt
     Run(Cmd::EditMode);
     ASSERT_NE(EditView(), nullptr);
     EXPECT_EQ(ControlText(), asStored);
+
+    // A second reformat that drops the first one works on the text as stored.
+    WhenShown<CSimpleReformatDlg>([](CSimpleReformatDlg& d) { Click(d.OkButton()); });
+    Run(Cmd::Reformat);
+    const QString once = BufferText();
+    WhenShown<CSimpleReformatDlg>([](CSimpleReformatDlg& d) { Click(d.OkButton()); });
+    m_sink.QueueAnswer(MsgAnswer::No);
+    Run(Cmd::Reformat);
+    EXPECT_EQ(m_sink.Last(), kAskSave);
+    EXPECT_EQ(ControlText(), once);
+    EXPECT_EQ(BufferText(), once);
+    EXPECT_TRUE(Doc()->IsModified());
 }
 
 TEST_F(ReformatUiTest, CancelTheSaveQuestionOrNothingToDoLeavesTheBookAlone)
