@@ -91,6 +91,25 @@ void BM_Paginate(benchmark::State& state)
 }
 BENCHMARK(BM_Paginate)->Args({312, 507})->Args({832, 975})->Unit(benchmark::kMillisecond);
 
+// The same pagination with the line-break rules on, beside BM_Paginate of the same page.
+void BM_PaginateBreakRules(benchmark::State& state)
+{
+    BuildMetrics();
+    const std::u16string& book = Book();
+    const TextMetrics& metrics = TheTextMetrics();
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    PageTable table;
+    for (auto _ : state) {
+        const int pages = PaginateText(book.data(), static_cast<std::int32_t>(book.size()),
+                                       height / metrics.LinePitch(), width, metrics.Advances(), table, true);
+        benchmark::DoNotOptimize(pages);
+    }
+    state.counters["pages"] = table.Count();
+    state.counters["ns_per_unit"] = NanosecondsPerUnit(book.size());
+}
+BENCHMARK(BM_PaginateBreakRules)->Args({312, 507})->Args({832, 975})->Unit(benchmark::kMillisecond);
+
 // The floor: one table look-up and one add per unit, nothing else.
 void BM_SumAdvances(benchmark::State& state)
 {

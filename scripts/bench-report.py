@@ -237,6 +237,10 @@ def paginate_figures(r):
         out.append(Figure("paginate 10M chars, %s, per code unit" % what, ours, "ns", floor,
                           "loop summing advances", "<= 3 ns and <= 2x", both(at_most(ours, 3.0),
                                                                                at_most(ratio, 2.0)), p))
+        ruled = r.counter("BM_PaginateBreakRules/" + args, "ns_per_unit")
+        ratio = ruled / ours if ruled is not None and ours else None
+        out.append(Figure("paginate 10M chars, %s, line-break rules on, per code unit" % what, ruled, "ns",
+                          ours, "the same pagination with the rules off", "<= 1.5x", at_most(ratio, 1.5), p))
     # Only the first repetition of the first rebuild finds nothing cached.
     for name, what, first in (("BM_FirstRebuildTextMetrics", "RebuildTextMetrics, first in process", True),
                               ("BM_RebuildTextMetrics", "RebuildTextMetrics, new size", False)):

@@ -21,7 +21,7 @@ int LayoutEngine::Paginate(TextBuffer& buffer, QSize pageSize)
     const TextMetrics& metrics = TheTextMetrics();
     const PageGrid grid = PageGridFor(pageSize, metrics.LinePitch(), ParaGetInt(PARA_VERTICAL_LINE) != 0);
     return PaginateText(buffer.Text(), buffer.Length(), grid.lines, grid.lineLength, metrics.Advances(),
-                        buffer.Pages());
+                        buffer.Pages(), ParaGetInt(PARA_LINE_BREAK_RULES) != 0);
 }
 
 int LayoutEngine::DrawPage(const TextBuffer& buffer, int page, QPainter& painter, const QRect& rect,

@@ -1,6 +1,8 @@
 // Cutting text into lines and pages by advance width: the one routine pagination and drawing share.
 #pragma once
 
+#include "layout/linebreakrules.h"
+
 #include <cstdint>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -8,7 +10,8 @@
 
 class PageTable;
 
-// Lines are cut purely by accumulated advance and by CR: no rules for punctuation, no word wrap.
+// Lines are cut by accumulated advance and by CR, no word wrap; with the line-break rules on
+// (LineCutState::breakRules), a line ended by its width then moves its end by ApplyLineBreakRules.
 // Pagination and page drawing both cut through CutLine, so every page holds exactly the units the
 // drawing code puts on it. Drawing a page: start at its PageStart with a fresh LineCutState, call
 // CutLine once per line slot (stop at the end of the text or on a line that takes nothing) and draw
@@ -19,12 +22,14 @@ class PageTable;
 // the text ends it too. A line that takes nothing (the first unit alone is too wide) ends the page.
 
 // What CutLine learns from one line to the next. It only makes cutting faster: the result is the
-// same with a fresh state. `guess` is the length of the last line ended by its width (most lines of
-// a book are that long), `nextCr` where the next CR is.
+// same with a fresh state. `guess` is the length of the last plain cut ended by its width (most lines
+// of a book are that long), `nextCr` where the next CR is. `breakRules` is not learned: it is the
+// layout's choice, and pagination and drawing of one layout must set it alike.
 struct LineCutState
 {
     std::int32_t guess = 0;
     std::int32_t nextCr = -1;
+    bool breakRules = false;
 };
 
 namespace linecut_detail {
@@ -88,15 +93,19 @@ inline std::int32_t FindCr(const char16_t* text, std::int32_t i, std::int32_t en
     }
     if (next < 0)
         next = linecut_detail::CutFrom(text, pos, end, 0, lineLength, advances);
-    if (next > pos && next < end && text[next - 1] != u'\r')
+    if (next > pos && next < end && text[next - 1] != u'\r') {
         state.guess = next - pos;
+        if (state.breakRules)
+            next = ApplyLineBreakRules(text, pos, next, end);
+    }
     return next;
 }
 
 inline std::int32_t CutLine(const char16_t* text, std::int32_t pos, std::int32_t end, int lineLength,
-                            const std::uint8_t* advances)
+                            const std::uint8_t* advances, bool breakRules = false)
 {
     LineCutState state;
+    state.breakRules = breakRules;
     return CutLine(text, pos, end, lineLength, advances, state);
 }
 
@@ -119,4 +128,20 @@ inline std::int32_t CutLine(const char16_t* text, std::int32_t pos, std::int32_t
 // `lines` <= 0 or the text is empty. A page that takes nothing (a unit wider than the line) ends
 // pagination there. The table is always rebuilt, so it never keeps pages of an older layout.
 int PaginateText(const char16_t* text, std::int32_t length, int lines, int lineLength,
-                 const std::uint8_t* advances, PageTable& table);
+                 const std::uint8_t* advances, PageTable& table, bool breakRules = false);
+
+// Calls `line(start)` for the start of every line of `text`, in order, cut as PaginateText cuts.
+template <typename Sink>
+void ForEachLineStart(const char16_t* text, std::int32_t length, int lineLength, const std::uint8_t* advances,
+                      bool breakRules, Sink&& line)
+{
+    LineCutState state;
+    state.breakRules = breakRules;
+    for (std::int32_t pos = 0; pos < length;) {
+        const std::int32_t next = CutLine(text, pos, length, lineLength, advances, state);
+        if (next == pos)
+            break;
+        line(pos);
+        pos = next;
+    }
+}

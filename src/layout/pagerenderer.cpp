@@ -210,6 +210,7 @@ std::int32_t PageRenderer::DrawHorizontal(const char16_t* text, std::int32_t pos
 {
     const std::uint8_t* advances = TheTextMetrics().Advances();
     LineCutState state;
+    state.breakRules = ParaGetInt(PARA_LINE_BREAK_RULES) != 0;
     for (int line = 0; line < lines && pos < end; ++line) {
         const std::int32_t next = CutLine(text, pos, end, lineLength, advances, state);
         if (next == pos)
@@ -255,6 +256,7 @@ std::int32_t PageRenderer::DrawVertical(const char16_t* text, std::int32_t pos, 
     const std::uint8_t* advances = TheTextMetrics().Advances();
     const int right = rect.x() + rect.width();
     LineCutState state;
+    state.breakRules = ParaGetInt(PARA_LINE_BREAK_RULES) != 0;
     for (int column = 0; column < lines && pos < end; ++column) {
         const std::int32_t next = CutLine(text, pos, end, lineLength, advances, state);
         if (next == pos)

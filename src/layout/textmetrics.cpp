@@ -1,11 +1,14 @@
 // TextMetrics: choosing the reading font and measuring every UTF-16 code unit in bulk.
 #include "layout/textmetrics.h"
 
+#include "layout/bookface.h"
+
 #include "settings/parablock.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGlyphRun>
+#include <QLocale>
 #include <QRawFont>
 #include <QTextLayout>
 #include <QtEndian>
@@ -156,11 +159,22 @@ std::optional<QString> FindScalableFamily(const QString& name)
     return std::nullopt;
 }
 
+// The reading face for an empty font setting: a Chinese system's default GUI font is a Song face,
+// so here it is the CJK serif face fontconfig prefers for the locale (Noto Serif CJK SC for zh_CN
+// with Debian's fonts-noto-cjk), else the general system font. Asked once per run.
+const QString& BookFamily()
+{
+    static const QString family = PreferredBookFamily(QLocale::system().name());
+    return family;
+}
+
 QFont DefaultFont(int fontSize, bool bold)
 {
     QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     if (!PinnedFamily().isEmpty())
         system.setFamily(PinnedFamily());
+    else if (!BookFamily().isEmpty())
+        system.setFamily(BookFamily());
     // A concrete family, not an alias, so the fallback list and the measured face agree.
     const QFontInfo info(system);
     const int systemPixels = info.pixelSize();

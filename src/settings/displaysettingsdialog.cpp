@@ -1,6 +1,8 @@
 // The display settings dialog: controls, enabling rules, live changes, colour schemes, OK and Cancel.
 #include "settings/displaysettingsdialog.h"
 
+#include "layout/bookface.h"
+
 #include "images/bookpicture.h"
 #include "layout/textmetrics.h"
 #include "settings/messagesink.h"
@@ -96,16 +98,19 @@ void FillPictureList(QComboBox* list, int count)
         list->addItem(QString::asprintf("%02d", i));
 }
 
-// Scalable families, each once, in case-blind order.
-QStringList FontFaces()
+// Scalable families, each once: the faces for Chinese first, each group in case-blind order.
+QList<FaceName> FontFaces()
 {
-    QStringList faces;
-    for (const QString& family : QFontDatabase::families())
-        if (QFontDatabase::isScalable(family) && !faces.contains(family))
-            faces.append(family);
-    std::sort(faces.begin(), faces.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
+    QList<FaceName> faces;
+    for (const FaceName& face : ReadingFaces())
+        if (std::none_of(faces.begin(), faces.end(),
+                         [&](const FaceName& f) { return f.family == face.family; }))
+            faces.append(face);
+    std::stable_sort(faces.begin(), faces.end(), [](const FaceName& a, const FaceName& b) {
+        if (a.cjk != b.cjk)
+            return a.cjk;
+        const int c = a.shown.compare(b.shown, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.shown < b.shown;
     });
     return faces;
 }
@@ -153,6 +158,7 @@ DisplaySettingsDialog::DisplaySettingsDialog(QWidget* parent)
     connect(m_lineHeight, &QComboBox::currentIndexChanged, this, &DisplaySettingsDialog::OnLineHeight);
     connect(m_seam, &QComboBox::currentIndexChanged, this, &DisplaySettingsDialog::OnSeam);
     connect(m_underline, &QCheckBox::toggled, this, &DisplaySettingsDialog::OnUnderline);
+    connect(m_breakRules, &QCheckBox::toggled, this, &DisplaySettingsDialog::OnBreakRules);
     connect(m_animation, &QComboBox::currentIndexChanged, this, &DisplaySettingsDialog::OnAnimation);
     connect(m_scheme, &QComboBox::currentIndexChanged, this, &DisplaySettingsDialog::OnScheme);
     for (CColourPicker* picker : {m_deskColour, m_coverColour, m_pageColour, m_textColour, m_lineColour})
@@ -259,6 +265,9 @@ void DisplaySettingsDialog::BuildControls()
     m_underline->setObjectName(QStringLiteral("UnderlineCheck"));
     m_lineColour = MakePicker(textGroup, kIdLineColour, "UnderlineColourPicker", 0xC0C0C0,
                               static_cast<COLORREF>(ParaGetInt(PARA_TEXT_LINE_COLOR)));
+    m_breakRules = new QCheckBox(QStringLiteral("标点避头尾"), textGroup);
+    m_breakRules->setObjectName(QStringLiteral("LineBreakRulesCheck"));
+    m_breakRules->setToolTip(QStringLiteral("句末标点不出现在行首，开引号、开括号不留在行尾"));
     {
         auto* grid = new QGridLayout(textGroup);
         grid->addWidget(MakeLabel(QStringLiteral("字体:"), m_font, "FontLabel"), 0, 0);
@@ -274,6 +283,7 @@ void DisplaySettingsDialog::BuildControls()
         grid->addWidget(m_underline, 5, 0, 1, 3);
         grid->addWidget(MakeLabel(QStringLiteral("下划线颜色:"), m_lineColour, "UnderlineColourLabel"), 6, 0);
         grid->addWidget(m_lineColour, 6, 1, Qt::AlignLeft);
+        grid->addWidget(m_breakRules, 7, 0, 1, 3);
         grid->setColumnStretch(1, 1);
     }
 
@@ -329,7 +339,8 @@ void DisplaySettingsDialog::FillLists()
     FillPictureList(m_pagePicture, kPagePictures);
     for (int percent : kLineHeightTable)
         m_lineHeight->addItem(QString::asprintf("%02d", percent));
-    m_font->addItems(FontFaces());
+    for (const FaceName& face : FontFaces())
+        m_font->addItem(face.shown, face.family);
     m_seam->addItems({QStringLiteral("（无）"), QStringLiteral("阴影"), QStringLiteral("黑线")});
     m_animation->addItems({QStringLiteral("（无）"), QStringLiteral("模式1"), QStringLiteral("模式2"),
                            QStringLiteral("模式3"), QStringLiteral("波浪"), QStringLiteral("垂直"),
@@ -353,6 +364,7 @@ void DisplaySettingsDialog::SelectCurrentValues()
     m_lineHeight->setCurrentIndex(ParaGetInt(PARA_LINE_PERCENT));
     m_bold->setChecked(ParaGetInt(PARA_FONT_BOLD) != 0);
     m_underline->setChecked(ParaGetInt(PARA_TEXT_SHOW_LINE) != 0);
+    m_breakRules->setChecked(ParaGetInt(PARA_LINE_BREAK_RULES) != 0);
     m_animation->setCurrentIndex(ParaGetInt(PARA_TURN_PAGE));
     m_scheme->setCurrentIndex(0);
 
@@ -360,7 +372,7 @@ void DisplaySettingsDialog::SelectCurrentValues()
     const QString face = CurrentFace();
     int selected = -1;
     for (int i = 0; !face.isEmpty() && i < m_font->count(); ++i) {
-        if (m_font->itemText(i).startsWith(face, Qt::CaseInsensitive)) {
+        if (m_font->itemData(i).toString().startsWith(face, Qt::CaseInsensitive)) {
             selected = i;
             break;
         }
@@ -439,7 +451,7 @@ void DisplaySettingsDialog::OnFontFace()
     if (m_font->currentIndex() < 0)
         return;
     const WaitCursor wait;
-    if (theParaBlock.SetString(PARA_TXT_FONT_NAME, m_font->currentText(), false)) {
+    if (theParaBlock.SetString(PARA_TXT_FONT_NAME, m_font->currentData().toString(), false)) {
         RecreateFont();
         m_preview->Repaginate();
     }
@@ -491,6 +503,14 @@ void DisplaySettingsDialog::OnSeam()
 void DisplaySettingsDialog::OnUnderline()
 {
     theParaBlock.SetInt(PARA_TEXT_SHOW_LINE, m_underline->isChecked() ? 1 : 0, false);
+    Refresh();
+}
+
+void DisplaySettingsDialog::OnBreakRules()
+{
+    const WaitCursor wait;
+    if (theParaBlock.SetInt(PARA_LINE_BREAK_RULES, m_breakRules->isChecked() ? 1 : 0, false))
+        m_preview->Repaginate();
     Refresh();
 }
 
@@ -594,7 +614,7 @@ void DisplaySettingsDialog::accept()
     }
     m_layoutChanged = theParaBlock.GetString(PARA_TXT_FONT_NAME) != m_copy.GetString(PARA_TXT_FONT_NAME);
     for (int index : {PARA_SHOW_BOOK, PARA_LINE_PERCENT, PARA_FONT_SIZE, PARA_FONT_BOLD, PARA_SHOW_MODE,
-                      PARA_SINGLE_WIDTH})
+                      PARA_SINGLE_WIDTH, PARA_LINE_BREAK_RULES})
         m_layoutChanged = m_layoutChanged || theParaBlock.GetInt(index) != m_copy.GetInt(index);
     theParaBlock.WriteChangesSince(m_copy);
     m_closed = true;

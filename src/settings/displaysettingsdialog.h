@@ -62,6 +62,7 @@ private:
     void OnLineHeight();
     void OnSeam();
     void OnUnderline();
+    void OnBreakRules();
     void OnAnimation();
     void OnScheme();
     void OnColourPicked(COLORREF colour, int id);
@@ -93,6 +94,7 @@ private:
     QComboBox* m_lineHeight = nullptr;
     QCheckBox* m_bold = nullptr;
     QCheckBox* m_underline = nullptr;
+    QCheckBox* m_breakRules = nullptr;
     CColourPicker* m_lineColour = nullptr;
     QComboBox* m_animation = nullptr;
     SettingsPreview* m_preview = nullptr;

@@ -74,12 +74,13 @@ enum ParaIndex : int
     PARA_ADV_TAIL_SPACE,
     PARA_ADV_ADD_CHN_SPACE,
     PARA_ADV_ADD_BLINK_LINE,
-    PARA_TXT_FONT_NAME, // 46: first string
+    PARA_LINE_BREAK_RULES, // 46: closing marks never start a line, opening marks never end one
+    PARA_TXT_FONT_NAME,    // 47: first string
     PARA_LAST_PATH,
     PARA_LAYOUT_PARA_END,
 };
 
-constexpr int kParaIntCount = 46;
+constexpr int kParaIntCount = 47;
 constexpr int kParaStringCount = 3;
 constexpr int kParaCount = kParaIntCount + kParaStringCount;
 constexpr int kParaUnset = -1;
@@ -114,7 +115,7 @@ public:
     mutable std::mutex m_lock;
 };
 
-// The settings record: 46 integers and 3 strings, each stored under its key in section "ParaBlock".
+// The settings record: 47 integers and 3 strings, each stored under its key in section "ParaBlock".
 class CParaBlock
 {
 public:

@@ -385,25 +385,27 @@ TEST_F(PageRender, DrawingTakesExactlyThePaginatedUnits)
         text += u"天地玄黄，宇宙洪荒。《书》曰：\U00020BB7=~…";
         text += (i % 7 == 0) ? u"\r\r" : u"abc W ";
     }
-    for (const bool vertical : {false, true}) {
-        SetInt(PARA_VERTICAL_LINE, vertical ? 1 : 0);
-        ASSERT_TRUE(RebuildTextMetrics());
-        auto buffer = MakeBuffer(text);
-        const QSize pageSize(CellSize() * 9 + 7, LinePitch() * 5 + 3);
-        const int pages = buffer->Paginate(pageSize);
-        ASSERT_GT(pages, 10);
-        QImage image(pageSize + QSize(40, 40), QImage::Format_RGB32);
-        QPainter painter(&image);
-        for (int p = 0; p < pages; ++p) {
-            const std::int32_t next = p + 1 < pages ? buffer->PageStart(p + 1) : buffer->Length();
-            EXPECT_EQ(buffer->DrawPage(p, painter, QRect(QPoint(5, 5), pageSize), 3),
-                      next - buffer->PageStart(p))
-                << vertical << " page " << p;
+    for (const int rules : {0, 1})
+        for (const bool vertical : {false, true}) {
+            SetInt(PARA_LINE_BREAK_RULES, rules);
+            SetInt(PARA_VERTICAL_LINE, vertical ? 1 : 0);
+            ASSERT_TRUE(RebuildTextMetrics());
+            auto buffer = MakeBuffer(text);
+            const QSize pageSize(CellSize() * 9 + 7, LinePitch() * 5 + 3);
+            const int pages = buffer->Paginate(pageSize);
+            ASSERT_GT(pages, 10);
+            QImage image(pageSize + QSize(40, 40), QImage::Format_RGB32);
+            QPainter painter(&image);
+            for (int p = 0; p < pages; ++p) {
+                const std::int32_t next = p + 1 < pages ? buffer->PageStart(p + 1) : buffer->Length();
+                EXPECT_EQ(buffer->DrawPage(p, painter, QRect(QPoint(5, 5), pageSize), 3),
+                          next - buffer->PageStart(p))
+                    << vertical << " rules " << rules << " page " << p;
+            }
+            EXPECT_EQ(buffer->DrawPage(pages, painter, QRect(QPoint(5, 5), pageSize), 3), 0);
+            EXPECT_EQ(buffer->DrawPage(-1, painter, QRect(QPoint(5, 5), pageSize), 3), 0);
+            EXPECT_EQ(buffer->DrawPage(0, painter, QRect(5, 5, CellSize(), 2), 3), 0);
         }
-        EXPECT_EQ(buffer->DrawPage(pages, painter, QRect(QPoint(5, 5), pageSize), 3), 0);
-        EXPECT_EQ(buffer->DrawPage(-1, painter, QRect(QPoint(5, 5), pageSize), 3), 0);
-        EXPECT_EQ(buffer->DrawPage(0, painter, QRect(5, 5, CellSize(), 2), 3), 0);
-    }
 }
 
 TEST_F(PageRender, KeptBackgroundFollowsSettingsAndPictures)

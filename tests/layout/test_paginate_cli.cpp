@@ -135,3 +135,29 @@ TEST_F(PaginateCli, BadInput)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, Lines({"page-size: 26x39", "spread: 0", "pages: 10"}));
 }
+
+TEST_F(PaginateCli, LineStartsFollowTheProfilesLineBreakRules)
+{
+    // Twelve characters a line on the 800x600 spread page.
+    const QString hang = QString(12, QChar(0x4E66)) + QStringLiteral("。") + QString(20, QChar(0x4E66));
+    const QString open = QString(11, QChar(0x4E66)) + QStringLiteral("“") + QString(20, QChar(0x4E66));
+    const QString hangBook = WriteFile(QStringLiteral("hang.txt"), hang.toUtf8());
+    const QString openBook = WriteFile(QStringLiteral("open.txt"), open.toUtf8());
+    const QStringList window = {QStringLiteral("--window"), QStringLiteral("800x600"),
+                                QStringLiteral("--lines")};
+
+    CliRun run = Paginate(QStringList{hangBook} + window);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "12", "24"}));
+    EXPECT_EQ(Paginate(QStringList{openBook} + window).out,
+              Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "12", "24"}));
+
+    WriteSettings({QStringLiteral("PARA_LINE_BREAK_RULES=1")});
+    EXPECT_EQ(Paginate(QStringList{hangBook} + window).out,
+              Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "13", "25"}));
+    EXPECT_EQ(Paginate(QStringList{openBook} + window).out,
+              Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "11", "23"}));
+
+    run = Paginate(QStringList{hangBook, QStringLiteral("--offsets")} + window);
+    EXPECT_EQ(run.exitCode, 2) << "--offsets and --lines together";
+}

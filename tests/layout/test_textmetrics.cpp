@@ -1,11 +1,13 @@
 // Reading font, cell size, line pitch and the advance table.
 #include "layout/textmetrics.h"
 
+#include "layout/bookface.h"
 #include "layouttestsupport.h"
 #include "settings/parablock.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QLocale>
 #include <QRawFont>
 #include <QTextLayout>
 #include <cmath>
@@ -183,4 +185,28 @@ TEST_F(Metrics, RebuildFromSettings)
     SetInt(PARA_VERTICAL_LINE, 1);
     ASSERT_TRUE(RebuildTextMetrics());
     EXPECT_EQ(Advance(u'a'), 22);
+}
+
+TEST_F(Metrics, NoFontChosenReadsInTheLocalesSerifFaceAtRegularWeight)
+{
+    // fonts-noto-cjk is installed by the set-up script.
+    const struct
+    {
+        const char* locale;
+        const char* family;
+    } cases[] = {{"zh_CN", "Noto Serif CJK SC"}, {"zh_TW", "Noto Serif CJK TC"},
+                 {"zh_HK", "Noto Serif CJK HK"}, {"ja_JP", "Noto Serif CJK JP"},
+                 {"ko_KR", "Noto Serif CJK KR"}, {"en_US", "Noto Serif CJK SC"},
+                 {"C", "Noto Serif CJK SC"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(PreferredBookFamily(QString::fromLatin1(c.locale)), QString::fromLatin1(c.family))
+            << c.locale;
+
+    TextMetrics::PinDefaultFamily(QString());
+    TextMetrics metrics;
+    ASSERT_TRUE(metrics.Rebuild(QString(), 26, false, false));
+    EXPECT_EQ(metrics.ReadingFont().families().value(0), PreferredBookFamily(QLocale::system().name()));
+    EXPECT_EQ(metrics.ReadingFont().weight(), QFont::Normal);
+    ASSERT_TRUE(metrics.Rebuild(QString(), 26, true, false));
+    EXPECT_EQ(metrics.ReadingFont().weight(), QFont::Bold);
 }
