@@ -2,6 +2,9 @@
 #include "app/commandline.h"
 #include "app/guimessagesink.h"
 #include "app/leafturnerapp.h"
+#include "app/qttranslations.h"
+#include "app/singleinstance.h"
+#include "app/singleinstancereader.h"
 
 #include "settings/profile.h"
 
@@ -19,6 +22,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Leafturner"));
     QApplication::setOrganizationName(QStringLiteral("Leafturner"));
 
+    const QtTranslations qtTexts;
     GuiMessageSink sink;
     SetMessageSink(&sink);
 
@@ -41,13 +45,19 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    ReaderInstance instance(ProfileDir());
+    if (!line.newWindow && instance.HandOverOrListen(line.book) == ReaderInstance::Start::HandedOver)
+        return 0;
+
     int rc = 1;
     {
         CLeafturnerApp leafturner;
         // A first start shows a real book rather than an empty desk.
         leafturner.SetFirstRunBook(CLeafturnerApp::DataFilePath(QStringLiteral("sample/论语.txt")));
-        if (leafturner.InitInstance(line.book.isEmpty() ? QStringList() : QStringList{line.book}))
+        if (leafturner.InitInstance(line.book.isEmpty() ? QStringList() : QStringList{line.book})) {
+            ConnectReaderInstance(instance, leafturner);
             rc = QApplication::exec();
+        }
         leafturner.ExitInstance();
     }
     SetMessageSink(nullptr);
