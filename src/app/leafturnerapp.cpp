@@ -2,8 +2,10 @@
 #include "app/leafturnerapp.h"
 
 #include "app/aboutdialog.h"
+#include "app/autoturn.h"
 #include "app/chapterpanecommand.h"
 #include "app/filelistcommand.h"
+#include "app/fullscreen.h"
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
@@ -65,6 +67,8 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     new CChapterPaneCommand(m_frame.get()); // a child of the frame
     new CFileListCommand(m_frame.get());    // a child of the frame
+    new CFullScreenCommand(m_frame.get());  // a child of the frame
+    new CAutoTurnCommand(m_frame.get());    // a child of the frame
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 

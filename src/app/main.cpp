@@ -1,6 +1,10 @@
 // leafturner: the reader.
+#include "app/commandline.h"
 #include "app/guimessagesink.h"
 #include "app/leafturnerapp.h"
+#include "app/qttranslations.h"
+#include "app/singleinstance.h"
+#include "app/singleinstancereader.h"
 
 #include "settings/profile.h"
 
@@ -10,20 +14,28 @@
 
 int main(int argc, char** argv)
 {
+    // Answered before the application exists, so they work without a display.
+    if (const int status = HandleEarlyReaderOptions(argc, argv); status >= 0)
+        return status;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Leafturner"));
     QApplication::setOrganizationName(QStringLiteral("Leafturner"));
 
+    const QtTranslations qtTexts;
     GuiMessageSink sink;
     SetMessageSink(&sink);
 
+    // Qt has taken its own options (-platform, -style...) out of the arguments by now.
     QStringList args = QApplication::arguments().mid(1);
     CoreOptions options;
     QString error;
-    if (!ExtractCoreOptions(args, options, &error)) {
-        ShowMessage(error, MsgIcon::Error);
-        return 2;
-    }
+    if (!ExtractCoreOptions(args, options, &error))
+        return ReaderUsageError(error);
+    const ReaderCommandLine line = ParseReaderCommandLine(args);
+    if (line.action == ReaderCommandLine::Action::UsageError)
+        return ReaderUsageError(line.error);
+
     if (QScreen* screen = QGuiApplication::primaryScreen())
         options.screen.fullScreenWidth = screen->availableGeometry().width();
     const QColor base = QApplication::palette().color(QPalette::Base);
@@ -33,13 +45,19 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    ReaderInstance instance(ProfileDir());
+    if (!line.newWindow && instance.HandOverOrListen(line.book) == ReaderInstance::Start::HandedOver)
+        return 0;
+
     int rc = 1;
     {
         CLeafturnerApp leafturner;
         // A first start shows a real book rather than an empty desk.
         leafturner.SetFirstRunBook(CLeafturnerApp::DataFilePath(QStringLiteral("sample/论语.txt")));
-        if (leafturner.InitInstance(args))
+        if (leafturner.InitInstance(line.book.isEmpty() ? QStringList() : QStringList{line.book})) {
+            ConnectReaderInstance(instance, leafturner);
             rc = QApplication::exec();
+        }
         leafturner.ExitInstance();
     }
     SetMessageSink(nullptr);

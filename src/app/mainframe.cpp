@@ -1,5 +1,6 @@
 // CMainFrame: menus, command routing, status indicator, title, placement, tray and view switching.
 #include "app/mainframe.h"
+#include "app/traymenu.h"
 
 #include "app/leafturnerapp.h"
 #include "document/leafturnerdoc.h"
@@ -587,11 +588,7 @@ void CMainFrame::HideWindowToTray()
     if (!m_tray) {
         m_tray = new QSystemTrayIcon(windowIcon(), this);
         m_tray->setToolTip(kTitle);
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context ||
-                reason == QSystemTrayIcon::DoubleClick)
-                ShowFromTray();
-        });
+        AttachTrayMenu(m_tray, this);
     }
     m_tray->show();
     if (!m_tray->isVisible())

@@ -1,5 +1,6 @@
 // leafturner-cli: the reader's libraries without a window, for scripts, tests and benchmarks.
 #include "cli/clicommand.h"
+#include "cli/clihelp.h"
 
 #include "settings/messagesink.h"
 #include "settings/profile.h"
@@ -33,6 +34,8 @@ int main(int argc, char** argv)
 
     CoreOptions options;
     QString error;
+    if (const int status = CliHandleHelpOptions(args); status >= 0)
+        return status;
     if (!ExtractCoreOptions(args, options, &error))
         return CliUsageError(error);
     if (args.isEmpty())
@@ -44,7 +47,9 @@ int main(int argc, char** argv)
         if (name == QLatin1String(c.name))
             command = &c;
     if (!command)
-        return CliUsageError(QStringLiteral("unknown command: ") + name);
+        return CliUsageError((name.startsWith(u'-') ? QStringLiteral("unknown option: ")
+                                                    : QStringLiteral("unknown command: ")) +
+                             name);
 
     std::unique_ptr<QCoreApplication> app;
     if (command->needsFonts) {

@@ -36,8 +36,9 @@ constexpr const char* kKeys[kParaCount] = {
     "PARA_ADV_END_WITH_SPEC",  "PARA_ADV_CHN_SPACE",
     "PARA_ADV_ENG_SPACE",      "PARA_ADV_TAIL_SPACE",
     "PARA_ADV_ADD_CHN_SPACE",  "PARA_ADV_ADD_BLINK_LINE",
-    "PARA_LINE_BREAK_RULES",   "PARA_TXT_FONT_NAME",
-    "PARA_LAST_PATH",          "PARA_LAYOUT_PARA_END",
+    "PARA_LINE_BREAK_RULES",   "PARA_AUTO_TURN_SECONDS",
+    "PARA_TXT_FONT_NAME",      "PARA_LAST_PATH",
+    "PARA_LAYOUT_PARA_END",
 };
 
 const QString kParaEndDefault = QStringLiteral("。？”」！集章");
@@ -158,6 +159,7 @@ void CParaBlock::ResetToDefaults(const ParaScreen& screen)
     m_ints[PARA_GOTO_TYPE] = 0;
     m_ints[PARA_CHP_FONT_SIZE] = 0;
     m_ints[PARA_LINE_BREAK_RULES] = 0;
+    m_ints[PARA_AUTO_TURN_SECONDS] = kAutoTurnDefaultSeconds;
     std::lock_guard sguard(m_strings.m_lock);
     for (QString& s : m_strings.m_strings)
         s.clear();
@@ -338,6 +340,8 @@ bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen)
         v[PARA_SHOW_MODE] = v[PARA_SHOW_MODE] > 0 ? 1 : 0;
         v[PARA_CHP_LINE_HEAD] = std::clamp(v[PARA_CHP_LINE_HEAD], 0, 20);
         v[PARA_LINE_BREAK_RULES] = v[PARA_LINE_BREAK_RULES] != 0 ? 1 : 0;
+        v[PARA_AUTO_TURN_SECONDS] =
+            std::clamp(v[PARA_AUTO_TURN_SECONDS], kAutoTurnMinSeconds, kAutoTurnMaxSeconds);
     }
     for (int i = kParaIntCount; i < kParaCount; ++i) {
         const auto text = doc.Value(section, Key(i));

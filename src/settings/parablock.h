@@ -74,13 +74,14 @@ enum ParaIndex : int
     PARA_ADV_TAIL_SPACE,
     PARA_ADV_ADD_CHN_SPACE,
     PARA_ADV_ADD_BLINK_LINE,
-    PARA_LINE_BREAK_RULES, // 46: closing marks never start a line, opening marks never end one
-    PARA_TXT_FONT_NAME,    // 47: first string
+    PARA_LINE_BREAK_RULES,  // 46: closing marks never start a line, opening marks never end one
+    PARA_AUTO_TURN_SECONDS, // 47
+    PARA_TXT_FONT_NAME,     // 48: first string
     PARA_LAST_PATH,
     PARA_LAYOUT_PARA_END,
 };
 
-constexpr int kParaIntCount = 47;
+constexpr int kParaIntCount = 48;
 constexpr int kParaStringCount = 3;
 constexpr int kParaCount = kParaIntCount + kParaStringCount;
 constexpr int kParaUnset = -1;
@@ -88,6 +89,11 @@ constexpr int kParaUnset = -1;
 // The line heights PARA_LINE_PERCENT chooses from, in percent.
 constexpr std::array<int, 11> kLineHeightTable = {100, 110, 120, 130, 140, 150, 160, 170, 180, 190, 200};
 constexpr int kLineHeightCount = static_cast<int>(kLineHeightTable.size());
+
+// The automatic page turn's interval (PARA_AUTO_TURN_SECONDS), in seconds.
+constexpr int kAutoTurnDefaultSeconds = 30;
+constexpr int kAutoTurnMinSeconds = 1;
+constexpr int kAutoTurnMaxSeconds = 3600;
 
 const char* ParaKeyName(int index);
 // The index of a key name (exact), or -1.
@@ -115,7 +121,7 @@ public:
     mutable std::mutex m_lock;
 };
 
-// The settings record: 47 integers and 3 strings, each stored under its key in section "ParaBlock".
+// The settings record: 48 integers and 3 strings, each stored under its key in section "ParaBlock".
 class CParaBlock
 {
 public:

@@ -202,3 +202,28 @@ TEST_F(ParaBlockTest, UnreadableSettingsKeepDefaults)
 }
 
 } // namespace
+
+TEST_F(ParaBlockTest, LaterIntegersKeepTheirPlaceBeforeTheStrings)
+{
+    // Stored files name keys, but the record and `settings` output go by index.
+    EXPECT_STREQ(ParaKeyName(46), "PARA_LINE_BREAK_RULES");
+    EXPECT_STREQ(ParaKeyName(47), "PARA_AUTO_TURN_SECONDS");
+    EXPECT_STREQ(ParaKeyName(48), "PARA_TXT_FONT_NAME");
+    Load(QString());
+    EXPECT_EQ(ParaGetInt(PARA_LINE_BREAK_RULES), 0);
+    EXPECT_EQ(ParaGetInt(PARA_AUTO_TURN_SECONDS), 30);
+
+    // A zero or absurd interval would turn pages in a busy loop or never.
+    const struct
+    {
+        const char* stored;
+        int expected;
+    } cases[] = {{"0", 1}, {"-5", 1}, {"7", 7}, {"99999", 3600}};
+    for (const auto& c : cases) {
+        Load(QStringLiteral("PARA_AUTO_TURN_SECONDS=") + QLatin1String(c.stored) +
+             QStringLiteral("\r\nPARA_LINE_BREAK_RULES=3\r\nPARA_TXT_FONT_NAME=X\r\n"));
+        EXPECT_EQ(ParaGetInt(PARA_AUTO_TURN_SECONDS), c.expected) << c.stored;
+        EXPECT_EQ(ParaGetInt(PARA_LINE_BREAK_RULES), 3);
+        EXPECT_EQ(ParaGetString(PARA_TXT_FONT_NAME), QStringLiteral("X"));
+    }
+}

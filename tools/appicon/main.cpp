@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     }
     const QString dir = args[at + 1];
     QDir().mkpath(dir);
-    for (int size : {32, 48, 256}) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString path = QStringLiteral("%1/leafturner-%2.png").arg(dir).arg(size);
         if (!PaintAppIcon(size).save(path, "PNG")) {
             std::fprintf(stderr, "lt_appicon: cannot write %s\n", qPrintable(path));

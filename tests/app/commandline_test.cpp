@@ -1,0 +1,137 @@
+// Both programs' --help, --version and refused options, run as a shell would run them.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Outcome Start(const QString& program, const QStringList& args, bool display)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    if (display)
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    else
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")); // would fail if it were needed
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(30000)) << program.toStdString();
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(CommandLine, HelpVersionAndRefusedOptions)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString profile = dir.filePath(QStringLiteral("profile"));
+    const QString book = dir.filePath(QStringLiteral("书.txt"));
+    {
+        QFile f(book);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("一本书\n");
+    }
+    const QString reader = QStringLiteral(LT_READER_PATH);
+    const QString cli = QStringLiteral(LT_CLI_PATH);
+    const QString version = QStringLiteral(LT_VERSION);
+    const QString p = QStringLiteral("--profile");
+
+    const struct
+    {
+        const QString& program;
+        QStringList args;
+        int status;
+        QString out; // expected in standard output
+        QString err; // expected in standard error
+        bool display;
+    } cases[] = {
+        // Help and version need no display and win over everything else on the line.
+        {reader, {QStringLiteral("--help")}, 0, QStringLiteral("用法：leafturner"), {}, false},
+        {reader,
+         {QStringLiteral("-h"), QStringLiteral("--bogus")},
+         0,
+         QStringLiteral("--new-window"),
+         {},
+         false},
+        {reader,
+         {QStringLiteral("--version")},
+         0,
+         QStringLiteral("leafturner ") + version + u'\n',
+         {},
+         false},
+        // An option that is not known is not a book to open.
+        {reader, {p, profile, QStringLiteral("--bogus")}, 2, {}, QStringLiteral("未知选项：--bogus"), true},
+        {reader, {p, profile, QStringLiteral("-x"), book}, 2, {}, QStringLiteral("用法：leafturner"), true},
+        {reader, {p, profile, book, book}, 2, {}, QStringLiteral("一次只能打开一本书"), true},
+        {reader, {p}, 2, {}, QStringLiteral("--profile needs a value"), true},
+        {cli, {QStringLiteral("--help")}, 0, QStringLiteral("reformat BOOK"), {}, false},
+        {cli,
+         {p, profile, QStringLiteral("info"), QStringLiteral("--help")},
+         0,
+         QStringLiteral("usage:"),
+         {},
+         false},
+        {cli,
+         {QStringLiteral("--version")},
+         0,
+         QStringLiteral("leafturner-cli ") + version + u'\n',
+         {},
+         false},
+        {cli,
+         {p, profile, QStringLiteral("--bogus"), QStringLiteral("info"), book},
+         2,
+         {},
+         QStringLiteral("unknown option: --bogus"),
+         false},
+        {cli,
+         {p, profile, QStringLiteral("info"), book, QStringLiteral("--bogus")},
+         2,
+         {},
+         QStringLiteral("usage:"),
+         false},
+        {cli,
+         {p, profile, QStringLiteral("text"), book, QStringLiteral("--bogus")},
+         2,
+         {},
+         QStringLiteral("usage:"),
+         false},
+        {cli,
+         {p, profile, QStringLiteral("chapters"), book, QStringLiteral("--bogus")},
+         2,
+         {},
+         QStringLiteral("usage:"),
+         false},
+        {cli,
+         {p, profile, QStringLiteral("settings"), QStringLiteral("--bogus")},
+         2,
+         {},
+         QStringLiteral("usage:"),
+         false},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = Start(c.program, c.args, c.display);
+        const std::string what = QString(c.program + u' ' + c.args.join(u' ')).toStdString();
+        EXPECT_EQ(run.status, c.status) << what << "\n" << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(c.out)) << what << "\n" << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(c.err)) << what << "\n" << run.err.toStdString();
+        if (c.status == 2) {
+            EXPECT_TRUE(run.out.isEmpty()) << what;
+        }
+    }
+}
+
+} // namespace
