@@ -4,6 +4,7 @@
 #include "app/aboutdialog.h"
 #include "app/chapterpanecommand.h"
 #include "app/filelistcommand.h"
+#include "app/historycommand.h"
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
@@ -12,6 +13,7 @@
 #include "layout/textmetrics.h"
 #include "library/bookmarkfile.h"
 #include "library/bookshelflist.h"
+#include "library/organizebookmarksdialog.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
@@ -65,6 +67,10 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     new CChapterPaneCommand(m_frame.get()); // a child of the frame
     new CFileListCommand(m_frame.get());    // a child of the frame
+    // Reading history: a child of the frame too; the organise dialog finds moved books through it.
+    m_history = new CHistoryCommand(m_frame.get(), this);
+    SetMovedBookFinder(
+        [this](const QString& missing) { return m_history ? m_history->FindMovedBook(missing) : QString(); });
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 
@@ -93,7 +99,17 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     return true;
 }
 
-void CLeafturnerApp::ExitInstance() {}
+CHistoryCommand* CLeafturnerApp::History() const
+{
+    return m_history;
+}
+
+void CLeafturnerApp::ExitInstance()
+{
+    if (m_history) // reading history
+        m_history->BookLeaving();
+    SetMovedBookFinder({});
+}
 
 void CLeafturnerApp::RestoreLastBook()
 {
@@ -103,23 +119,27 @@ void CLeafturnerApp::RestoreLastBook()
     if (last.isEmpty() || !QFileInfo::exists(last))
         return;
     const std::int32_t position = ParaGetInt(PARA_LAST_POS);
-    OpenDocumentFile(last);
+    OpenDocumentFile(last, true);
     if (CMyView* view = m_frame->ActiveView())
         view->GoToOffset(position);
 }
 
-bool CLeafturnerApp::OpenDocumentFile(const QString& path)
+bool CLeafturnerApp::OpenDocumentFile(const QString& path, bool routeHasPosition)
 {
     if (!m_document || !m_frame)
         return false;
     if (!m_document->SaveModified())
         return false;
+    if (m_history) // reading history: the book being left
+        m_history->BookLeaving();
     if (!m_document->OnOpenDocument(path)) {
         m_document->OnNewDocument();
         m_frame->InitialUpdateView();
         return false;
     }
     m_frame->InitialUpdateView();
+    if (m_history) // reading history: where this book was left
+        m_history->BookOpened(routeHasPosition);
     if (m_document->Buffer())
         AddToRecentFiles(m_document->PathName());
     m_frame->ChapterPaneRefresh();
@@ -129,10 +149,12 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path)
 
 bool CLeafturnerApp::OpenBookmark(const QString& name)
 {
-    const BookmarkEntry mark = BookmarkFile::Default().Read(name);
+    BookmarkEntry mark = BookmarkFile::Default().Read(name);
+    if (!mark.path.isEmpty() && !QFileInfo(mark.path).isFile() && m_history) // reading history
+        mark.path = m_history->RelocateBookmark(name, mark.path, mark.position);
     if (mark.path.isEmpty() || !QFileInfo(mark.path).isFile())
         return false;
-    if (!OpenDocumentFile(mark.path))
+    if (!OpenDocumentFile(mark.path, true))
         return false;
     if (CMyView* view = m_frame->ActiveView())
         view->GoToOffset(mark.position);
