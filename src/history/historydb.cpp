@@ -381,8 +381,8 @@ bool HistoryDb::UpdateFingerprint(const QString& path, const BookFingerprint& fi
         return false;
     Statement s(m_db,
                 "UPDATE books SET size = ?2, hash = ?3, length = ?4, "
-                "percent = CASE WHEN ?4 > 0 THEN min(100.0, 100.0 * min(position, ?4) / ?4) ELSE 0 END, "
-                "position = min(position, ?4) WHERE path = ?1");
+                "percent = CASE WHEN ?4 > 0 THEN 100.0 * max(0, min(position, ?4 - 1)) / ?4 ELSE 0 END, "
+                "position = max(0, min(position, ?4 - 1)) WHERE path = ?1");
     s.Bind(1, path);
     s.Bind(2, fingerprint.size);
     s.Bind(3, static_cast<std::int64_t>(fingerprint.hash));

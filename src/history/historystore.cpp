@@ -8,6 +8,13 @@
 
 namespace {
 
+// A position past the end (the book got shorter) becomes its last character: a view shows no page
+// for an offset beyond the text.
+std::int32_t WithinText(std::int32_t position, std::int32_t length)
+{
+    return std::clamp(position, 0, std::max(0, length - 1));
+}
+
 constexpr auto kWriteInterval = std::chrono::seconds(1);
 // A longer pause between two page turns is not all reading: count it as this much.
 constexpr std::int64_t kMaxPauseMs = 5 * 60 * 1000;
@@ -218,7 +225,7 @@ std::optional<BookRecord> HistoryStore::OpenBook(const QString& path, const Book
     if (fingerprint.IsValid())
         row.fingerprint = fingerprint;
     row.length = std::max(0, length);
-    row.position = std::min(row.position, row.length);
+    row.position = WithinText(row.position, row.length);
     row.percent = ReadingPercent(row.position, row.length);
     row.lastOpened = now;
     if (!m_db->IsReadOnly())
@@ -247,7 +254,7 @@ void HistoryStore::NoteSaved(const QString& path, const BookFingerprint& fingerp
     row.path = path;
     row.fingerprint = fingerprint;
     row.length = std::max(0, length);
-    row.position = std::min(row.position, row.length);
+    row.position = WithinText(row.position, row.length);
     row.percent = ReadingPercent(row.position, row.length);
     row.firstOpened = row.lastOpened = Now();
     row.readingSeconds = 0;
