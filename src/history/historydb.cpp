@@ -23,7 +23,8 @@ CREATE TABLE books(
   percent REAL NOT NULL DEFAULT 0,
   first_opened INTEGER NOT NULL,
   last_opened INTEGER NOT NULL,
-  reading_seconds INTEGER NOT NULL DEFAULT 0);
+  reading_seconds INTEGER NOT NULL DEFAULT 0,
+  conversion TEXT NOT NULL DEFAULT '');
 CREATE INDEX books_fingerprint ON books(size, hash);
 CREATE INDEX books_recent ON books(last_opened);
 CREATE TABLE former_paths(
@@ -33,7 +34,7 @@ PRAGMA user_version = 1;
 )";
 
 constexpr const char* kColumns = "SELECT path, size, hash, encoding, position, length, percent, "
-                                 "first_opened, last_opened, reading_seconds "
+                                 "first_opened, last_opened, reading_seconds, conversion "
                                  "FROM books ";
 
 // A prepared statement, finalised on scope exit.
@@ -88,6 +89,7 @@ BookRecord ReadRecord(const Statement& s)
     r.firstOpened = s.Int(7);
     r.lastOpened = s.Int(8);
     r.readingSeconds = std::max<std::int64_t>(0, s.Int(9));
+    r.conversion = s.Text(10);
     return r;
 }
 
@@ -208,7 +210,7 @@ std::unique_ptr<HistoryDb> HistoryDb::Prepare(sqlite3* raw, bool readOnly, bool 
         return db;
     }
     Statement probe(raw, "SELECT path, size, hash, encoding, position, length, percent, first_opened, "
-                         "last_opened, reading_seconds FROM books LIMIT 0");
+                         "last_opened, reading_seconds, conversion FROM books LIMIT 0");
     if (!probe)
         return fail(SQLITE_CORRUPT); // the version says ours, the tables do not
     return db;
@@ -338,11 +340,13 @@ bool HistoryDb::Put(const BookRecord& r)
 {
     if (m_readOnly)
         return false;
-    Statement s(m_db,
-                "INSERT INTO books(path, size, hash, encoding, position, length, percent, first_opened, "
-                "last_opened, reading_seconds) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) "
-                "ON CONFLICT(path) DO UPDATE SET size = ?2, hash = ?3, encoding = ?4, position = ?5, "
-                "length = ?6, percent = ?7, first_opened = ?8, last_opened = ?9, reading_seconds = ?10");
+    Statement s(
+        m_db,
+        "INSERT INTO books(path, size, hash, encoding, position, length, percent, first_opened, "
+        "last_opened, reading_seconds, conversion) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11) "
+        "ON CONFLICT(path) DO UPDATE SET size = ?2, hash = ?3, encoding = ?4, position = ?5, "
+        "length = ?6, percent = ?7, first_opened = ?8, last_opened = ?9, reading_seconds = ?10, "
+        "conversion = ?11");
     s.Bind(1, r.path);
     s.Bind(2, r.fingerprint.size);
     s.Bind(3, static_cast<std::int64_t>(r.fingerprint.hash));
@@ -353,6 +357,7 @@ bool HistoryDb::Put(const BookRecord& r)
     s.Bind(8, r.firstOpened);
     s.Bind(9, r.lastOpened);
     s.Bind(10, r.readingSeconds);
+    s.Bind(11, r.conversion);
     return s.Run();
 }
 
