@@ -366,6 +366,17 @@ def bookmarks_figures(r):
         ("BM_OpenAddDialog", "open the add dialog"))]
 
 
+def history_figures(r):
+    p = peak(r)
+    return [Figure(what, r.ms(name), "ms", target=target, met=below(r.ms(name), limit), peak_mb=p)
+            for name, what, target, limit in (
+        ("BM_LookupOnOpen", "history lookup on open, 10,000 books", "< 5 ms", 5),
+        ("BM_LookupByFingerprint", "history lookup by fingerprint, 10,000 books", "< 5 ms", 5),
+        ("BM_OpenHistoryDialog", "open the history dialog, 10,000 books", "< 100 ms", 100),
+        ("BM_FingerprintOf30MBBook", "fingerprint of a 30 MB book (from disk)", "< 1 ms", 1),
+        ("BM_FingerprintOf30MBInMemory", "fingerprint of a 30 MB book (bytes read)", "< 1 ms", 1))]
+
+
 FIGURES = {
     "bench_decode": decode_figures,
     "bench_paginate": paginate_figures,
@@ -377,6 +388,7 @@ FIGURES = {
     "bench_reformat": reformat_figures,
     "bench_images": images_figures,
     "bench_bookmarks": bookmarks_figures,
+    "bench_history": history_figures,
 }
 
 

@@ -6,6 +6,7 @@
 #include "app/chapterpanecommand.h"
 #include "app/filelistcommand.h"
 #include "app/fullscreen.h"
+#include "app/historycommand.h"
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
@@ -14,6 +15,7 @@
 #include "layout/textmetrics.h"
 #include "library/bookmarkfile.h"
 #include "library/bookshelflist.h"
+#include "library/organizebookmarksdialog.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
@@ -69,6 +71,10 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     new CFileListCommand(m_frame.get());    // a child of the frame
     new CFullScreenCommand(m_frame.get());  // a child of the frame
     new CAutoTurnCommand(m_frame.get());    // a child of the frame
+    // Reading history: a child of the frame too; the organise dialog finds moved books through it.
+    m_history = new CHistoryCommand(m_frame.get(), this);
+    SetMovedBookFinder(
+        [this](const QString& missing) { return m_history ? m_history->FindMovedBook(missing) : QString(); });
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 
@@ -97,7 +103,17 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     return true;
 }
 
-void CLeafturnerApp::ExitInstance() {}
+CHistoryCommand* CLeafturnerApp::History() const
+{
+    return m_history;
+}
+
+void CLeafturnerApp::ExitInstance()
+{
+    if (m_history) // reading history
+        m_history->BookLeaving();
+    SetMovedBookFinder({});
+}
 
 void CLeafturnerApp::RestoreLastBook()
 {
@@ -107,12 +123,12 @@ void CLeafturnerApp::RestoreLastBook()
     if (last.isEmpty() || !QFileInfo::exists(last))
         return;
     const std::int32_t position = ParaGetInt(PARA_LAST_POS);
-    OpenDocumentFile(last);
+    OpenDocumentFile(last, true);
     if (CMyView* view = m_frame->ActiveView())
         view->GoToOffset(position);
 }
 
-bool CLeafturnerApp::OpenDocumentFile(const QString& path)
+bool CLeafturnerApp::OpenDocumentFile(const QString& path, bool routeHasPosition)
 {
     if (!m_document || !m_frame)
         return false;
@@ -124,6 +140,8 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path)
     const bool hadEdits = m_document->IsModified();
     if (!m_document->SaveModified())
         return false;
+    if (m_history) // reading history: the book being left
+        m_history->BookLeaving();
     if (!m_document->OnOpenDocument(path)) {
         // The book that was open stays; edits the user chose to drop leave the view.
         if (hadEdits && !m_document->IsModified())
@@ -132,6 +150,8 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path)
         return false;
     }
     m_frame->InitialUpdateView();
+    if (m_history) // reading history: where this book was left
+        m_history->BookOpened(routeHasPosition);
     if (m_document->Buffer())
         AddToRecentFiles(m_document->PathName());
     m_frame->ChapterPaneRefresh();
@@ -141,10 +161,12 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path)
 
 bool CLeafturnerApp::OpenBookmark(const QString& name)
 {
-    const BookmarkEntry mark = BookmarkFile::Default().Read(name);
+    BookmarkEntry mark = BookmarkFile::Default().Read(name);
+    if (!mark.path.isEmpty() && !QFileInfo::exists(mark.path) && m_history) // reading history
+        mark.path = m_history->RelocateBookmark(name, mark.path, mark.position);
     if (mark.path.isEmpty() || !QFileInfo::exists(mark.path))
         return false;
-    if (!OpenDocumentFile(mark.path))
+    if (!OpenDocumentFile(mark.path, true))
         return false;
     if (CMyView* view = m_frame->ActiveView())
         view->GoToOffset(mark.position);

@@ -3,9 +3,11 @@
 
 #include "ui/cmdtarget.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 
+class CHistoryCommand;
 class CLeafturnerDoc;
 class CMainFrame;
 class QWidget;
@@ -23,13 +25,16 @@ public:
     void ExitInstance();
 
     // Every way of opening a book goes through here. False when the file could not be opened.
-    bool OpenDocumentFile(const QString& path);
+    // A book opens where it was last left unless `routeHasPosition` (the caller moves it itself).
+    bool OpenDocumentFile(const QString& path, bool routeHasPosition = false);
     // Opens the book of bookmark `name` at its position and focuses the view; false when its book
     // is missing or could not be opened.
     bool OpenBookmark(const QString& name);
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
     CLeafturnerDoc* Document() const { return m_document.get(); }
+    // The reading history; null before the frame exists.
+    CHistoryCommand* History() const;
 
     QStringList RecentFiles() const { return m_recent; }
     void AddToRecentFiles(const QString& path);
@@ -61,6 +66,7 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     QStringList m_recent;
     QString m_firstRunBook;
+    QPointer<CHistoryCommand> m_history; // a child of the frame
 };
 
 // The one application object while the reader runs (null otherwise).

@@ -2,6 +2,7 @@
 #include "app/mainframe.h"
 #include "app/traymenu.h"
 
+#include "app/historycommand.h"
 #include "app/leafturnerapp.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
@@ -180,6 +181,7 @@ void CMainFrame::CreateActions()
     MakeAction(DefaultBookshelf, QStringLiteral("缺省书架"), QKeySequence(Qt::CTRL | Qt::Key_H));
     MakeAction(LibraryManager, QStringLiteral("书库管理..."));
     MakeAction(LocateFolder, QStringLiteral("文件夹定位"));
+    MakeAction(History, QStringLiteral("阅读记录")); // reading history
     MakeAction(Help, QStringLiteral("使用说明"), QKeySequence(Qt::Key_F1));
     MakeAction(AppAbout, QStringLiteral("关于 Leafturner(&A)..."));
     MakeAction(HideToTray, QStringLiteral("隐藏到通知区域"), QKeySequence(Qt::Key_Escape));
@@ -202,8 +204,9 @@ void CMainFrame::CreateMenus()
     };
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("文件(&F)"));
-    add(file, {FileOpen, FileSave, FileSaveAs, 0});
+    add(file, {FileOpen, FileSave, FileSaveAs, 0, History});
     m_recentMenu = file->addMenu(QStringLiteral("最近文件"));
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateRecentFiles); // fresh percents
     for (int i = 0; i < 12; ++i)
         m_recentMenu->addAction(m_actions.value(FileMruFirst + i));
     add(file, {0, AppExit});
@@ -271,7 +274,12 @@ void CMainFrame::CreateToolBar()
     m_toolBar->LoadToolBar(
         MainToolbarResource(), [this](int id) { return Action(id); }, kToolbarBitmap.resource);
     m_toolBar->SetBitmapResource(kIconStrip.resource);
-    m_toolBar->BuildButtonTable();
+    // Not on the toolbar at first; the customize dialog offers it (with the bookmark list's icon).
+    static const ToolbarButton kHistoryButton{.imageIndex = 19,
+                                              .commandId = Cmd::History,
+                                              .style = ToolbarBits::StyleAutoSize,
+                                              .label = QStringLiteral("阅读记录")};
+    m_toolBar->BuildButtonTable({&kHistoryButton, 1});
     m_toolBar->MarkDefaultButtons();
     m_toolBar->LoadToolbarState();
     LoadBarState();
@@ -516,6 +524,11 @@ void CMainFrame::UpdateRecentFiles()
         if (i < recent.size()) {
             const QString name = QFileInfo(recent[i]).fileName();
             a->setText(QStringLiteral("&%1 %2").arg(i + 1 < 10 ? QString::number(i + 1) : QString(), name));
+            // Reading history: how far the book is read, in the shortcut column.
+            const QString progress =
+                m_app && m_app->History() ? m_app->History()->ProgressText(recent[i]) : QString();
+            if (!progress.isEmpty())
+                a->setText(a->text() + u'\t' + progress);
             a->setToolTip(recent[i]);
             a->setVisible(true);
         } else {

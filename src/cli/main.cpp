@@ -15,13 +15,14 @@ struct Command
 {
     const char* name;
     int (*run)(QStringList);
-    bool needsFonts; // measuring and drawing text needs a (headless) GUI application
+    bool needsFonts;               // measuring and drawing text needs a (headless) GUI application
+    bool onlyReadsProfile = false; // finds the profile folder but creates and changes nothing there
 };
 
 constexpr Command kCommands[] = {
     {"info", CmdInfo, false},         {"text", CmdText, false},         {"settings", CmdSettings, false},
     {"paginate", CmdPaginate, true},  {"render", CmdRender, true},      {"turn", CmdTurn, true},
-    {"chapters", CmdChapters, false}, {"reformat", CmdReformat, false},
+    {"chapters", CmdChapters, false}, {"reformat", CmdReformat, false}, {"history", CmdHistory, false, true},
 };
 
 } // namespace
@@ -64,6 +65,10 @@ int main(int argc, char** argv)
     StderrMessageSink sink;
     ScopedMessageSink scoped(&sink);
     options.screen = ParaScreen{1920, 0xFFFFFF};
+    if (command->onlyReadsProfile) {
+        SetProfileDir(ResolveProfileDir(options.profile, QCoreApplication::applicationDirPath()));
+        return command->run(args);
+    }
     if (!InitCore(options, QCoreApplication::applicationDirPath(), &error))
         return CliUsageError(error);
     return command->run(args);

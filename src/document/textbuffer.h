@@ -1,6 +1,7 @@
 // The text of the open book: UTF-16, one CR at every line end, with its encoding and page table.
 #pragma once
 
+#include "document/bookfingerprint.h"
 #include "document/pagetable.h"
 #include "document/sourceencoding.h"
 
@@ -66,6 +67,8 @@ public:
     bool HasText() const { return m_text != nullptr && m_length > 0; }
     SourceEncoding Encoding() const { return m_encoding; }
     void SetEncoding(SourceEncoding encoding) { m_encoding = encoding; }
+    // Of the file as last loaded or saved; invalid for text that came from memory.
+    const BookFingerprint& Fingerprint() const { return m_fingerprint; }
     PageTable& Pages() { return m_pages; }
     const PageTable& Pages() const { return m_pages; }
 
@@ -82,6 +85,7 @@ private:
     std::unique_ptr<char16_t[], FreeDeleter> m_text;
     std::int32_t m_length = 0;
     SourceEncoding m_encoding = SourceEncoding::Ansi;
+    BookFingerprint m_fingerprint;
 };
 
 // Makes every line end one CR in place: CR LF and each run of LFs become one CR (a LF directly

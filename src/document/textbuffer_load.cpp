@@ -464,6 +464,7 @@ void TextBuffer::Adopt(char16_t* text, std::int32_t length)
 bool TextBuffer::Load(const QString& path)
 {
     Empty();
+    m_fingerprint = {};
     ReadOnlyFile file;
     switch (file.Open(path)) {
     case ReadOnlyFile::Status::Ok:
@@ -505,6 +506,7 @@ bool TextBuffer::Load(const QString& path)
         return false;
     }
     file.Close();
+    m_fingerprint = FingerprintOfBytes(bytes.get(), got); // before decoding takes the block over
     Decoded d = DecodeBytes(bytes.get(), got, &bytes);
     bytes.reset(); // the bytes are not kept once decoded
     m_encoding = d.encoding;
@@ -517,6 +519,7 @@ bool TextBuffer::Load(const QString& path)
 bool TextBuffer::LoadFromBytes(const std::uint8_t* data, std::size_t size)
 {
     Empty();
+    m_fingerprint = {};
     if (data == nullptr || size == 0) {
         ShowMessage(MsgEmpty());
         return true;
@@ -614,5 +617,10 @@ QByteArray TextBuffer::Encode(SourceEncoding* written) const
 
 bool TextBuffer::Save(const QString& path)
 {
-    return WriteBookFile(path, Encode());
+    const QByteArray out = Encode();
+    if (!WriteBookFile(path, out))
+        return false;
+    m_fingerprint = FingerprintOfBytes(reinterpret_cast<const std::uint8_t*>(out.constData()),
+                                       static_cast<std::size_t>(out.size()));
+    return true;
 }

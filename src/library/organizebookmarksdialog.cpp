@@ -11,6 +11,8 @@
 
 namespace {
 
+std::function<QString(const QString&)> g_movedBookFinder; // the reading history, when the reader runs
+
 constexpr int kMargin = 10;
 constexpr int kGap = 6;
 constexpr int kListWidth = 320;
@@ -127,7 +129,8 @@ void OrganizeBookmarksDialog::OnLoad()
     const QString name = item->text();
     // The file as it is now, not as listed: another window may have changed it since.
     const BookmarkEntry mark = m_file.Read(name);
-    if (!mark.path.isEmpty() && QFileInfo(mark.path).isFile()) {
+    if (!mark.path.isEmpty() &&
+        (QFileInfo(mark.path).isFile() || (g_movedBookFinder && !g_movedBookFinder(mark.path).isEmpty()))) {
         m_chosen = name;
         accept();
         return;
@@ -161,6 +164,11 @@ void OrganizeBookmarksDialog::OnGrow(int dx, int dy)
     for (QWidget* w : {static_cast<QWidget*>(m_load), static_cast<QWidget*>(m_delete),
                        static_cast<QWidget*>(m_close), static_cast<QWidget*>(m_hint)})
         Shift(w, dx, 0);
+}
+
+void SetMovedBookFinder(std::function<QString(const QString&)> finder)
+{
+    g_movedBookFinder = std::move(finder);
 }
 
 std::optional<QString> RunOrganizeBookmarksDialog(QWidget* parent)

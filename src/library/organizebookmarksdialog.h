@@ -5,6 +5,7 @@
 #include "ui/growabledialog.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -53,6 +54,10 @@ private:
     QPushButton* m_close = nullptr;
     QLabel* m_hint = nullptr;
 };
+
+// Where the book of a missing path is now (empty when unknown); loading such a bookmark is then
+// allowed and the opener relocates it. An empty function finds nothing.
+void SetMovedBookFinder(std::function<QString(const QString& missingPath)> finder);
 
 // The organise command: the chosen bookmark's name, or nothing when none was loaded.
 std::optional<QString> RunOrganizeBookmarksDialog(QWidget* parent);

@@ -51,5 +51,6 @@ enum : int
     LocateFolder = 33157,
     LibraryManager = 33158,
     DefaultBookshelf = 33159,
+    History = 33201, // the reading history dialog
 };
 } // namespace Cmd
