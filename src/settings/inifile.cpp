@@ -292,21 +292,25 @@ bool IniDocument::RemoveKey(const QString& section, const QString& key)
     const int h = FindSection(section);
     if (h < 0)
         return false;
-    const int k = FindKey(h, key);
-    if (k < 0)
-        return false;
-    m_lines.removeAt(k);
-    return true;
+    // Every copy of the key: removing only the first would bring an older value back.
+    bool removed = false;
+    for (int k = FindKey(h, key); k >= 0; k = FindKey(h, key)) {
+        m_lines.removeAt(k);
+        removed = true;
+    }
+    return removed;
 }
 
 bool IniDocument::RemoveSection(const QString& section)
 {
-    const int h = FindSection(section);
-    if (h < 0)
-        return false;
-    const int end = SectionEnd(h);
-    m_lines.erase(m_lines.begin() + h, m_lines.begin() + end);
-    return true;
+    // Every block of that name: a repeated section would otherwise take the removed one's place.
+    bool removed = false;
+    for (int h = FindSection(section); h >= 0; h = FindSection(section)) {
+        const int end = SectionEnd(h);
+        m_lines.erase(m_lines.begin() + h, m_lines.begin() + end);
+        removed = true;
+    }
+    return removed;
 }
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
