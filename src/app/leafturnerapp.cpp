@@ -16,6 +16,7 @@
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
+#include "settings/readingposition.h"
 #include "ui/commandids.h"
 
 #include <QApplication>
@@ -93,7 +94,10 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     return true;
 }
 
-void CLeafturnerApp::ExitInstance() {}
+void CLeafturnerApp::ExitInstance()
+{
+    FlushReadingPosition();
+}
 
 void CLeafturnerApp::RestoreLastBook()
 {

@@ -5,6 +5,7 @@
 #include "document/myview.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
+#include "settings/readingposition.h"
 #include "ui/commandids.h"
 
 #include <QFile>
@@ -40,6 +41,8 @@ void CLeafturnerDoc::SetModifiedFlag(bool modified)
 
 void CLeafturnerDoc::DeleteContents()
 {
+    // The book's last place reaches the file before another book's path can.
+    FlushReadingPosition();
     m_buffer.reset();
 }
 

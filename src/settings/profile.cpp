@@ -20,8 +20,9 @@ QString ResolveProfileDir(const QString& profileOption, const QString& executabl
     if (!env.isEmpty())
         return QDir(env).absolutePath();
     if (!executableDir.isEmpty()) {
+        // Writes make temporary and lock files beside the settings: the folder must take them too.
         const QFileInfo portable(QDir(executableDir).filePath(QStringLiteral("Leafturner.ini")));
-        if (portable.isFile() && portable.isWritable())
+        if (portable.isFile() && portable.isWritable() && QFileInfo(executableDir).isWritable())
             return QDir(executableDir).absolutePath();
     }
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");

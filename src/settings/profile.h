@@ -8,7 +8,8 @@
 
 // The side files sit together in the profile folder, named Leafturner with their own extension.
 // The folder is, in this order: --profile DIR, $LEAFTURNER_PROFILE, the executable's folder when a
-// writable Leafturner.ini stands there, else $XDG_CONFIG_HOME/leafturner (~/.config/leafturner).
+// writable Leafturner.ini stands in a writable folder, else $XDG_CONFIG_HOME/leafturner
+// (~/.config/leafturner).
 QString ResolveProfileDir(const QString& profileOption, const QString& executableDir);
 
 void SetProfileDir(const QString& dir);

@@ -10,6 +10,7 @@
 #include "settings/displaysettingsdialog.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
+#include "settings/readingposition.h"
 #include "ui/colourpalette.h"
 #include "ui/commandids.h"
 #include "ui/waitcursor.h"
@@ -109,8 +110,8 @@ CMyRichEditView::~CMyRichEditView()
     // The control goes after this object's own part: it must not call back into it.
     m_edit->verticalScrollBar()->disconnect(this);
     m_timer->stop();
-    if (m_loaded)
-        ParaSetInt(m_edit->FirstVisibleOffset(), PARA_LAST_POS);
+    if (m_loaded && GetDocument())
+        ReportReadingPosition(GetDocument()->PathName(), m_edit->FirstVisibleOffset());
 }
 
 TextBuffer* CMyRichEditView::Buffer() const

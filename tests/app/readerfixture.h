@@ -36,6 +36,8 @@ protected:
     // Lets queued commands and repaints run.
     void Settle();
     QString IniValue(const QString& key) const;
+    // The stored value once it is `expected`, or as it stands after five seconds.
+    QString StoredValue(const QString& key, const QString& expected) const;
 
     QTemporaryDir m_dir;
     RecordingMessageSink m_sink;
