@@ -2,11 +2,11 @@
 #include "app/guimessagesink.h"
 #include "app/leafturnerapp.h"
 
+#include "layout/screendefaults.h"
 #include "settings/profile.h"
+#include "settings/readingposition.h"
 
 #include <QApplication>
-#include <QPalette>
-#include <QScreen>
 
 int main(int argc, char** argv)
 {
@@ -24,13 +24,11 @@ int main(int argc, char** argv)
         ShowMessage(error, MsgIcon::Error);
         return 2;
     }
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        options.screen.fullScreenWidth = screen->availableGeometry().width();
-    const QColor base = QApplication::palette().color(QPalette::Base);
-    options.screen.windowColour = RGBRef(base.red(), base.green(), base.blue());
-    if (!InitCore(options, QApplication::applicationDirPath(), &error)) {
+    options.screen = ScreenDefaults();
+    int failure = 2;
+    if (!InitCore(options, QApplication::applicationDirPath(), &error, &failure)) {
         ShowMessage(error, MsgIcon::Error);
-        return 2;
+        return failure;
     }
 
     int rc = 1;
@@ -42,6 +40,8 @@ int main(int argc, char** argv)
             rc = QApplication::exec();
         leafturner.ExitInstance();
     }
+    // The edit view reports its place as it goes, with the window.
+    StopReadingPositionWriter();
     SetMessageSink(nullptr);
     return rc;
 }

@@ -1,6 +1,7 @@
 // leafturner-cli: the reader's libraries without a window, for scripts, tests and benchmarks.
 #include "cli/clicommand.h"
 
+#include "layout/screendefaults.h"
 #include "settings/messagesink.h"
 #include "settings/profile.h"
 
@@ -58,8 +59,11 @@ int main(int argc, char** argv)
 
     StderrMessageSink sink;
     ScopedMessageSink scoped(&sink);
-    options.screen = ParaScreen{1920, 0xFFFFFF};
-    if (!InitCore(options, QCoreApplication::applicationDirPath(), &error))
-        return CliUsageError(error);
-    return command->run(args);
+    options.screen = ScreenDefaults();
+    // Commands read the profile; the one that writes (reformat) writes only the file it is given.
+    options.readOnlyProfile = true;
+    int failure = 2;
+    if (!InitCore(options, QCoreApplication::applicationDirPath(), &error, &failure))
+        return failure == 1 ? CliFail(error) : CliUsageError(error);
+    return CliFinish(command->run(args));
 }
