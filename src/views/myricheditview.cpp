@@ -110,8 +110,9 @@ CMyRichEditView::~CMyRichEditView()
     // The control goes after this object's own part: it must not call back into it.
     m_edit->verticalScrollBar()->disconnect(this);
     m_timer->stop();
-    if (m_loaded && GetDocument())
-        ReportReadingPosition(GetDocument()->PathName(), m_edit->FirstVisibleOffset());
+    // The document may be gone already (a deferred delete): the book is the last one opened.
+    if (m_loaded)
+        ReportReadingPosition(ParaGetString(PARA_LAST_PATH), m_edit->FirstVisibleOffset());
 }
 
 TextBuffer* CMyRichEditView::Buffer() const
