@@ -161,6 +161,8 @@ def fmt(value, unit):
         return "n/a"
     if unit == "x":
         return "%.2fx" % value
+    if unit in ("rewrites", "fsyncs"):
+        return "%d %s" % (round(value), unit)
     if abs(value) >= 100:
         return "%.0f %s" % (value, unit)
     if abs(value) >= 10:
@@ -281,6 +283,24 @@ def turn_figures(r):
     return out
 
 
+def position_figures(r):
+    p = peak(r)
+    name = "BM_PageTurnsStoringThePosition"
+    turns = r.counter(name, "turns") or 500
+    rewrites = r.counter(name, "rewrites")
+    fsyncs = r.counter(name, "gui_fsyncs")
+    ours = r.ms(name)
+    ref = r.ms("BM_PageTurnsWritingThrough")
+    return [
+        Figure("settings-file rewrites for %d page turns (thumb drag, each painted)" % turns, rewrites,
+               "rewrites", target="a handful (<= 5)", met=at_most(rewrites, 5), peak_mb=p),
+        Figure("fsyncs on the GUI thread during those turns", fsyncs, "fsyncs", target="none",
+               met=at_most(fsyncs, 0), peak_mb=p),
+        Figure("those %d page turns, position stored off the GUI thread" % turns, ours, "ms", ref,
+               "same turns writing every position through", peak_mb=p),
+    ]
+
+
 def chapters_figures(r):
     p = peak(r)
     grep = r.ms("BM_GrepReference")
@@ -382,6 +402,7 @@ FIGURES = {
     "bench_paginate": paginate_figures,
     "bench_render": render_figures,
     "bench_turn": turn_figures,
+    "bench_position": position_figures,
     "bench_chapters": chapters_figures,
     "bench_chapterpane": chapterpane_figures,
     "bench_edit": edit_figures,

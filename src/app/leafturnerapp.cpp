@@ -20,6 +20,7 @@
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
+#include "settings/readingposition.h"
 #include "ui/commandids.h"
 
 #include <QApplication>
@@ -110,6 +111,7 @@ CHistoryCommand* CLeafturnerApp::History() const
 
 void CLeafturnerApp::ExitInstance()
 {
+    FlushReadingPosition();
     if (m_history) // reading history
         m_history->BookLeaving();
     SetMovedBookFinder({});

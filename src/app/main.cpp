@@ -6,11 +6,11 @@
 #include "app/singleinstance.h"
 #include "app/singleinstancereader.h"
 
+#include "layout/screendefaults.h"
 #include "settings/profile.h"
+#include "settings/readingposition.h"
 
 #include <QApplication>
-#include <QPalette>
-#include <QScreen>
 
 int main(int argc, char** argv)
 {
@@ -36,13 +36,11 @@ int main(int argc, char** argv)
     if (line.action == ReaderCommandLine::Action::UsageError)
         return ReaderUsageError(line.error);
 
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        options.screen.fullScreenWidth = screen->availableGeometry().width();
-    const QColor base = QApplication::palette().color(QPalette::Base);
-    options.screen.windowColour = RGBRef(base.red(), base.green(), base.blue());
-    if (!InitCore(options, QApplication::applicationDirPath(), &error)) {
+    options.screen = ScreenDefaults();
+    int failure = 2;
+    if (!InitCore(options, QApplication::applicationDirPath(), &error, &failure)) {
         ShowMessage(error, MsgIcon::Error);
-        return 2;
+        return failure;
     }
 
     ReaderInstance instance(ProfileDir());
@@ -60,6 +58,8 @@ int main(int argc, char** argv)
         }
         leafturner.ExitInstance();
     }
+    // The edit view reports its place as it goes, with the window.
+    StopReadingPositionWriter();
     SetMessageSink(nullptr);
     return rc;
 }

@@ -12,6 +12,7 @@
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
+#include "settings/readingposition.h"
 #include "ui/commandids.h"
 #include "ui/coolmenumanager.h"
 #include "ui/toolbarex.h"
@@ -429,6 +430,7 @@ bool CMainFrame::SwitchView(bool toEditView)
 {
     if (!m_view)
         return false;
+    FlushReadingPosition();
     const std::int32_t offset = m_view->OffsetUnderMouse();
     QWidget* oldWidget = m_viewWidget;
     CMyView* view = nullptr;
@@ -451,6 +453,7 @@ bool CMainFrame::SwitchView(bool toEditView)
         oldWidget->deleteLater();
     ChapterPaneRefresh();
     UpdateCommandUI();
+    FlushReadingPosition();
     return true;
 }
 

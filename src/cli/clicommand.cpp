@@ -7,20 +7,33 @@
 #include <QFileInfo>
 #include <cstdio>
 
-void CliWriteBytes(const QByteArray& bytes)
+bool CliWriteBytes(const QByteArray& bytes)
 {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    // After a failed write the rest is not tried: the command ends with CliFinish's failure.
+    if (std::ferror(stdout))
+        return false;
+    return std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) ==
+           static_cast<size_t>(bytes.size());
 }
 
-void CliWrite(const QString& text)
+bool CliWrite(const QString& text)
 {
-    CliWriteBytes(text.toUtf8());
+    return CliWriteBytes(text.toUtf8());
 }
 
-void CliPrintLine(const QString& line)
+bool CliPrintLine(const QString& line)
 {
-    CliWrite(line);
-    std::fputc('\n', stdout);
+    return CliWriteBytes(line.toUtf8() + '\n');
+}
+
+int CliFinish(int status)
+{
+    const bool flushed = std::fflush(stdout) == 0;
+    if (status == 0 && (!flushed || std::ferror(stdout))) {
+        std::fprintf(stderr, "%s\n", QStringLiteral("文件保存失败。").toUtf8().constData());
+        return 1;
+    }
+    return status;
 }
 
 int CliUsageError(const QString& message)
@@ -116,8 +129,9 @@ int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer)
 {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
+    // The reader opens such a file as a document without text; here that is a failure to open it.
     if (dot < 0 || name.mid(dot).compare(QLatin1String(".txt"), Qt::CaseInsensitive) != 0)
-        return CliFail(QStringLiteral("leafturner-cli: only .txt books can be read: ") + path);
+        return CliFail(QStringLiteral("文件打开失败。"));
     CountingSink counting(CurrentMessageSink());
     ScopedMessageSink scoped(&counting);
     buffer = CreateTextBuffer(path);

@@ -8,10 +8,12 @@
 
 class TextBuffer;
 
-// Writes text as UTF-8 to standard output (no newline added).
-void CliWrite(const QString& text);
-void CliWriteBytes(const QByteArray& bytes);
-void CliPrintLine(const QString& line);
+// Writes text as UTF-8 to standard output (no newline added); false once a write failed.
+bool CliWrite(const QString& text);
+bool CliWriteBytes(const QByteArray& bytes);
+bool CliPrintLine(const QString& line);
+// The command's exit status, made 1 (with the message) when standard output could not take it all.
+int CliFinish(int status);
 
 // Usage error: "leafturner-cli: <message>" on standard error; returns 2.
 int CliUsageError(const QString& message);

@@ -37,7 +37,13 @@ int CmdChapters(QStringList args)
         return 1; // the reason is already on standard error
     QString out;
     BuildChapterEntries(text, length, table, options.noDupChapter, {}, [&out](const ChapterEntry& e) {
-        out += QString::number(e.offset) + u'\t' + e.title + u'\n';
+        // A TAB, line break or other control character in a title would break the row into fields.
+        QString title = e.title;
+        for (QChar& c : title)
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator)
+                c = u' ';
+        out += QString::number(e.offset) + u'\t' + title + u'\n';
     });
     CliWrite(out);
     return 0;

@@ -57,6 +57,9 @@ int CmdReformat(QStringList args)
     std::unique_ptr<TextBuffer> book;
     if (const int status = OpenBook(args[0], book))
         return status;
+    // An empty book was already reported as the reader reports it ("空文件。").
+    if (book->Length() == 0)
+        return 1;
 
     const char16_t* text = nullptr;
     std::int32_t length = 0;
@@ -64,9 +67,9 @@ int CmdReformat(QStringList args)
     const ReformatImage image = complex
                                     ? ReformatToUtf16Le(text, length, ReadComplexOptions(), LineEnds::CrLf)
                                     : ReformatToUtf16Le(text, length, simpleOptions, LineEnds::CrLf);
+    // Only blanks and line ends: nothing to rearrange, and FILE is not written.
     if (image.status == ReformatStatus::NothingToDo)
-        return CliFail(QStringLiteral("reformat: nothing to be done, the book has no text to rearrange; ") +
-                       outPath + QStringLiteral(" was not written"));
+        return CliFail(QStringLiteral("空文件。"));
     if (image.status == ReformatStatus::OutOfMemory)
         return CliFail(QStringLiteral("内存不足。"));
     if (!WriteFileAtomically(outPath, image.bytes))

@@ -25,7 +25,8 @@ int CmdText(QStringList args)
             ++end; // keep a surrogate pair together
         std::string utf8 = CodePage::Utf16ToUtf8(text + at, static_cast<std::size_t>(end - at));
         std::replace(utf8.begin(), utf8.end(), '\r', '\n');
-        CliWriteBytes(QByteArray::fromRawData(utf8.data(), static_cast<qsizetype>(utf8.size())));
+        if (!CliWriteBytes(QByteArray::fromRawData(utf8.data(), static_cast<qsizetype>(utf8.size()))))
+            break;
         at = end;
     }
     return 0;

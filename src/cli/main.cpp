@@ -2,6 +2,7 @@
 #include "cli/clicommand.h"
 #include "cli/clihelp.h"
 
+#include "layout/screendefaults.h"
 #include "settings/messagesink.h"
 #include "settings/profile.h"
 
@@ -64,12 +65,15 @@ int main(int argc, char** argv)
 
     StderrMessageSink sink;
     ScopedMessageSink scoped(&sink);
-    options.screen = ParaScreen{1920, 0xFFFFFF};
+    options.screen = ScreenDefaults();
     if (command->onlyReadsProfile) {
         SetProfileDir(ResolveProfileDir(options.profile, QCoreApplication::applicationDirPath()));
-        return command->run(args);
+        return CliFinish(command->run(args));
     }
-    if (!InitCore(options, QCoreApplication::applicationDirPath(), &error))
-        return CliUsageError(error);
-    return command->run(args);
+    // Commands read the profile; the one that writes (reformat) writes only the file it is given.
+    options.readOnlyProfile = true;
+    int failure = 2;
+    if (!InitCore(options, QCoreApplication::applicationDirPath(), &error, &failure))
+        return failure == 1 ? CliFail(error) : CliUsageError(error);
+    return CliFinish(command->run(args));
 }

@@ -6,6 +6,7 @@
 #include "settings/filewrite.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
+#include "settings/readingposition.h"
 #include "ui/commandids.h"
 
 #include <QFile>
@@ -73,6 +74,8 @@ void CLeafturnerDoc::SetModifiedFlag(bool modified)
 
 void CLeafturnerDoc::DeleteContents()
 {
+    // The book's last place reaches the file before another book's path can.
+    FlushReadingPosition();
     m_buffer.reset();
     m_textNotOnDisk = false;
 }
@@ -193,7 +196,8 @@ bool CLeafturnerDoc::DoSave(const QString& path, bool changePath)
         // From now on the document is the new file: Reload, the next start and the recent list say so.
         m_path = QFileInfo(path).absoluteFilePath();
         m_title = QFileInfo(path).fileName();
-        ParaSetString(PARA_LAST_PATH, m_path);
+        // The place read so far goes with the book to its new name.
+        ParaSetLastBook(m_path, ParaGetInt(PARA_LAST_POS));
         if (m_host) {
             m_host->UpdateFrameTitle();
             m_host->DocumentPathChanged(m_path);

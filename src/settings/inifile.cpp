@@ -10,10 +10,12 @@
 #include <QLockFile>
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -293,21 +295,25 @@ bool IniDocument::RemoveKey(const QString& section, const QString& key)
     const int h = FindSection(section);
     if (h < 0)
         return false;
-    const int k = FindKey(h, key);
-    if (k < 0)
-        return false;
-    m_lines.removeAt(k);
-    return true;
+    // Every copy of the key: removing only the first would bring an older value back.
+    bool removed = false;
+    for (int k = FindKey(h, key); k >= 0; k = FindKey(h, key)) {
+        m_lines.removeAt(k);
+        removed = true;
+    }
+    return removed;
 }
 
 bool IniDocument::RemoveSection(const QString& section)
 {
-    const int h = FindSection(section);
-    if (h < 0)
-        return false;
-    const int end = SectionEnd(h);
-    m_lines.erase(m_lines.begin() + h, m_lines.begin() + end);
-    return true;
+    // Every block of that name: a repeated section would otherwise take the removed one's place.
+    bool removed = false;
+    for (int h = FindSection(section); h >= 0; h = FindSection(section)) {
+        const int end = SectionEnd(h);
+        m_lines.erase(m_lines.begin() + h, m_lines.begin() + end);
+        removed = true;
+    }
+    return removed;
 }
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
@@ -385,12 +391,37 @@ QByteArray IniFile::ReadBinary(const QString& section, const QString& key) const
     return QByteArray::fromHex(v->toLatin1());
 }
 
-template <typename Change> bool IniFile::Modify(Change change)
+namespace {
+// Threads of this process queue here rather than polling each other's lock file.
+std::mutex g_writeLock;
+std::atomic<IniRewriteObserver> g_rewriteObserver{nullptr};
+} // namespace
+
+void SetIniRewriteObserver(IniRewriteObserver observer)
 {
+    g_rewriteObserver = observer;
+}
+
+template <typename Work> bool IniFile::Locked(Work work)
+{
+    std::lock_guard inProcess(g_writeLock);
     // Serialise writers of this file across processes; a stale lock of a dead process is taken over.
     QLockFile lock(m_path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
     const bool locked = lock.tryLock(5000);
+    const bool ok = work();
+    if (locked)
+        lock.unlock();
+    return ok;
+}
+
+template <typename Change> bool IniFile::Modify(Change change)
+{
+    return Locked([&] { return ModifyLocked(change); });
+}
+
+template <typename Change> bool IniFile::ModifyLocked(Change change)
+{
     QFileInfo info(m_path);
     if (info.exists() && info.size() > kMaxFileSize)
         return false;
@@ -404,10 +435,45 @@ template <typename Change> bool IniFile::Modify(Change change)
     }
     if (!change(doc))
         return true;
-    const bool ok = WriteFileAtomically(m_path, doc.ToBytes());
-    if (locked)
-        lock.unlock();
+    return Rewrite(doc.ToBytes());
+}
+
+bool IniFile::Rewrite(const QByteArray& bytes)
+{
+    const bool ok = WriteFileAtomically(m_path, bytes);
+    if (const IniRewriteObserver observe = g_rewriteObserver; ok && observe)
+        observe(m_path);
     return ok;
+}
+
+bool IniFile::MakeUnicode(const QString& section)
+{
+    // Under the lock and from what the file holds then, so another instance's write is not undone.
+    return Locked([&] {
+        QByteArray fresh("\xFF\xFE", 2);
+        const QString head =
+            section.isEmpty() ? QStringLiteral("\r\n") : u'[' + section + QStringLiteral("]\r\n");
+        fresh.append(reinterpret_cast<const char*>(head.utf16()), head.size() * 2);
+        QFileInfo info(m_path);
+        if (!info.exists())
+            return Rewrite(fresh);
+        QFile f(m_path);
+        if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxFileSize)
+            return false;
+        const QByteArray bytes = f.readAll();
+        f.close();
+        if (bytes.size() >= 2 && static_cast<uchar>(bytes[0]) == 0xFF && static_cast<uchar>(bytes[1]) == 0xFE)
+            return true;
+        if (bytes.isEmpty())
+            return Rewrite(fresh);
+        // A hand-edited UTF-8 or a UTF-16BE file is converted from what it is, not taken for ANSI.
+        const QString text = DecodeIniBytes(bytes);
+        if (text.isEmpty())
+            return true;
+        QByteArray out("\xFF\xFE", 2);
+        out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        return Rewrite(out);
+    });
 }
 
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value)
@@ -415,6 +481,21 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     if (!ValidSection(section) || !ValidKey(key) || ContainsLineBreak(value))
         return false;
     return Modify([&](IniDocument& d) { return d.SetValue(section, key, value); });
+}
+
+bool IniFile::WriteStrings(const QString& section, const std::vector<std::pair<QString, QString>>& entries)
+{
+    if (!ValidSection(section))
+        return false;
+    for (const auto& [key, value] : entries)
+        if (!ValidKey(key) || ContainsLineBreak(value))
+            return false;
+    return Modify([&](IniDocument& d) {
+        bool changed = false;
+        for (const auto& [key, value] : entries)
+            changed = d.SetValue(section, key, value) || changed;
+        return changed;
+    });
 }
 
 bool IniFile::WriteBinary(const QString& section, const QString& key, const QByteArray& value)

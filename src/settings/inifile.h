@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The parsed lines of one INI file. Sections are "[name]" lines, entries "key=value" lines; section
@@ -65,18 +66,31 @@ public:
     // Writes refuse (false, file untouched) names holding CR, LF, "[" or "]" in a section name,
     // "=" in a key, CR or LF in a value, and files over kMaxFileSize.
     bool WriteString(const QString& section, const QString& key, const QString& value);
+    // Several keys of one section in one rewrite: the file never holds some without the others.
+    bool WriteStrings(const QString& section, const std::vector<std::pair<QString, QString>>& entries);
     bool WriteBinary(const QString& section, const QString& key, const QByteArray& value);
     bool DeleteKey(const QString& section, const QString& key);
     bool DeleteSection(const QString& section);
+
+    // Makes the file UTF-16LE with FF FE under the write lock: a missing or empty file gets the mark
+    // and "[section]" (an empty line when `section` is empty); another encoding is converted once.
+    bool MakeUnicode(const QString& section);
 
     // Parses an integer the way ReadInt does.
     static int ParseInt(const QString& text);
 
 private:
+    template <typename Work> bool Locked(Work work);
     template <typename Change> bool Modify(Change change);
+    template <typename Change> bool ModifyLocked(Change change);
+    bool Rewrite(const QByteArray& bytes);
 
     QString m_path;
 };
+
+// Called after every rewrite of an INI file, on the thread that made it; for measurements and tests.
+using IniRewriteObserver = void (*)(const QString& path);
+void SetIniRewriteObserver(IniRewriteObserver observer);
 
 // Decodes the bytes of an INI-style file: UTF-16LE/BE with mark, UTF-8 with mark or valid UTF-8,
 // else the ANSI code page. The mark is not part of the result.

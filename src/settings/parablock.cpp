@@ -207,9 +207,46 @@ bool CParaBlock::SetString(int index, const QString& text, bool write)
             return false;
         stored = text.isEmpty() ? QString() : text;
     }
-    if (write)
+    if (write && index == PARA_LAST_PATH) {
+        // A place belongs to its book: another book starts at its beginning, in the same rewrite.
+        {
+            std::lock_guard guard(m_lock);
+            m_ints[PARA_LAST_POS] = 0;
+        }
+        WriteLastBook();
+    } else if (write) {
         WriteKey(index);
+    }
     return true;
+}
+
+bool CParaBlock::SetLastBook(const QString& path, std::int32_t position)
+{
+    bool changed = false;
+    {
+        std::lock_guard guard(m_strings.m_lock);
+        QString& stored = m_strings.m_strings[PARA_LAST_PATH - kParaIntCount];
+        changed = stored != path;
+        stored = path;
+    }
+    {
+        std::lock_guard guard(m_lock);
+        changed = changed || m_ints[PARA_LAST_POS] != position;
+        m_ints[PARA_LAST_POS] = position;
+    }
+    if (changed)
+        WriteLastBook();
+    return changed;
+}
+
+bool CParaBlock::WriteLastBook() const
+{
+    const QString path = IniPath();
+    if (path.isEmpty())
+        return false;
+    return IniFile(path).WriteStrings(m_section,
+                                      {{Key(PARA_LAST_PATH), GetString(PARA_LAST_PATH)},
+                                       {Key(PARA_LAST_POS), QString::number(GetInt(PARA_LAST_POS))}});
 }
 
 bool CParaBlock::CopyFrom(const CParaBlock& other)
@@ -297,6 +334,11 @@ void ParaSetString(int index, const QString& text)
     theParaBlock.SetString(index, text, true);
 }
 
+void ParaSetLastBook(const QString& path, std::int32_t position)
+{
+    theParaBlock.SetLastBook(path, position);
+}
+
 void ParaSyncInt(int& value, int index, int lo, int hi)
 {
     if (!IsInt(index))
@@ -353,36 +395,7 @@ bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen)
 
 void EnsureUnicodeIniFile(const QString& path, const QString& section)
 {
-    QByteArray fresh("\xFF\xFE", 2);
-    const QString head =
-        section.isEmpty() ? QStringLiteral("\r\n") : u'[' + section + QStringLiteral("]\r\n");
-    fresh.append(reinterpret_cast<const char*>(head.utf16()), head.size() * 2);
-
-    QFileInfo info(path);
-    if (!info.exists()) {
-        WriteFileAtomically(path, fresh);
-        return;
-    }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return;
-    if (f.size() > IniFile::kMaxFileSize)
-        return;
-    const QByteArray bytes = f.readAll();
-    f.close();
-    if (bytes.size() >= 2 && static_cast<uchar>(bytes[0]) == 0xFF && static_cast<uchar>(bytes[1]) == 0xFE)
-        return;
-    if (bytes.isEmpty()) {
-        WriteFileAtomically(path, fresh);
-        return;
-    }
-    // A hand-edited UTF-8 or a UTF-16BE file is converted from what it is, not taken for ANSI.
-    const QString text = DecodeIniBytes(bytes);
-    QByteArray out("\xFF\xFE", 2);
-    if (text.isEmpty())
-        return;
-    out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    WriteFileAtomically(path, out);
+    IniFile(path).MakeUnicode(section);
 }
 
 QString ParaValueText(int index)

@@ -135,8 +135,11 @@ public:
     int GetInt(int index) const;
     QString GetString(int index) const;
     // Store if different; when changed and `write`, write the key. Returns whether it changed.
+    // A new PARA_LAST_PATH written so also sets PARA_LAST_POS to 0, both in one rewrite.
     bool SetInt(int index, int value, bool write);
     bool SetString(int index, const QString& text, bool write);
+    // PARA_LAST_PATH and PARA_LAST_POS together, in one rewrite when either changed.
+    bool SetLastBook(const QString& path, std::int32_t position);
 
     // Copies every value; returns true when all integers were already equal.
     bool CopyFrom(const CParaBlock& other);
@@ -151,6 +154,8 @@ public:
     bool WriteKey(int index) const;
 
 private:
+    bool WriteLastBook() const;
+
     friend void ParaSyncInt(int& value, int index, int lo, int hi);
     friend bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen);
 
@@ -168,6 +173,8 @@ int ParaGetInt(int index);
 void ParaSetInt(int value, int index);
 QString ParaGetString(int index);
 void ParaSetString(int index, const QString& text);
+// For a book that became another file (Save As): its path and the place in it, in one rewrite.
+void ParaSetLastBook(const QString& path, std::int32_t position);
 // Unset (-1): stores `value` in memory only and leaves it. Otherwise `value` receives the stored value,
 // clamped into lo..hi unless lo == hi.
 void ParaSyncInt(int& value, int index, int lo, int hi);

@@ -20,8 +20,9 @@ QString ResolveProfileDir(const QString& profileOption, const QString& executabl
     if (!env.isEmpty())
         return QDir(env).absolutePath();
     if (!executableDir.isEmpty()) {
+        // Writes make temporary and lock files beside the settings: the folder must take them too.
         const QFileInfo portable(QDir(executableDir).filePath(QStringLiteral("Leafturner.ini")));
-        if (portable.isFile() && portable.isWritable())
+        if (portable.isFile() && portable.isWritable() && QFileInfo(executableDir).isWritable())
             return QDir(executableDir).absolutePath();
     }
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -105,23 +106,34 @@ bool ExtractCoreOptions(QStringList& args, CoreOptions& options, QString* error)
     return true;
 }
 
-bool InitCore(const CoreOptions& options, const QString& executableDir, QString* error)
+bool InitCore(const CoreOptions& options, const QString& executableDir, QString* error, int* exitStatus)
 {
-    if (!CodePage::InitAnsiCodePage(options.codepage)) {
+    auto fail = [&](int status, const QString& message) {
         if (error)
-            *error =
-                QStringLiteral("unknown code page: ") +
-                (options.codepage.isEmpty() ? qEnvironmentVariable("LEAFTURNER_CODEPAGE") : options.codepage);
+            *error = message;
+        if (exitStatus)
+            *exitStatus = status;
         return false;
-    }
+    };
+    if (!CodePage::InitAnsiCodePage(options.codepage))
+        return fail(2, QStringLiteral("unknown code page: ") +
+                           (options.codepage.isEmpty() ? qEnvironmentVariable("LEAFTURNER_CODEPAGE")
+                                                       : options.codepage));
     const QString dir = ResolveProfileDir(options.profile, executableDir);
-    if (!QDir().mkpath(dir)) {
-        if (error)
-            *error = QStringLiteral("cannot create the profile folder: ") + dir;
-        return false;
-    }
+    const QFileInfo folder(dir);
+    const bool usable = options.readOnlyProfile ? !folder.exists() || folder.isDir() : QDir().mkpath(dir);
+    if (!usable)
+        return fail(
+            1, QStringLiteral(
+                   "您所指定的文件夹\n\n%1\n\n无法创建。请检查驱动器是否为光驱，或您是否具有足够的访问权限。")
+                   .arg(QDir::toNativeSeparators(dir)));
     SetProfileDir(dir);
     LoadParaBlock(SettingsFilePath(), options.screen);
+    if (options.readOnlyProfile) {
+        // Without a file to write to, a change made by mistake stays in memory.
+        theParaBlock.SetIniPath(QString());
+        return true;
+    }
     EnsureUnicodeIniFile(SettingsFilePath(), QStringLiteral("ParaBlock"));
     EnsureUnicodeIniFile(BookmarkFilePath(), QString());
     return true;

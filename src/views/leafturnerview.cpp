@@ -7,6 +7,7 @@
 #include "library/addbookmarkdialog.h"
 #include "settings/displaysettingsdialog.h"
 #include "settings/parablock.h"
+#include "settings/readingposition.h"
 #include "ui/commandids.h"
 #include "views/readingrender.h"
 #include "views/viewhost.h"
@@ -81,6 +82,8 @@ void CLeafturnerView::OnInitialUpdate()
     if (TextBuffer* buffer = Buffer()) {
         buffer->Paginate(m_pageSize);
         m_pageCount = buffer->PageCount();
+        // A new book starts at its beginning: the last book's place must not stand for it.
+        ReportPosition();
     }
     UpdateScrollRange();
     Repaint();
@@ -112,11 +115,17 @@ bool CLeafturnerView::MoveToPage(int page, bool recordHistory)
     m_currentOffset = buffer ? buffer->PageStart(p) : 0;
     if (recordHistory)
         m_history.Record(m_currentOffset);
-    ParaSetInt(m_currentOffset, PARA_LAST_POS);
+    ReportPosition();
     Repaint();
     if (m_host)
         m_host->PushStatusText(this);
     return true;
+}
+
+void CLeafturnerView::ReportPosition() const
+{
+    if (const CLeafturnerDoc* doc = GetDocument())
+        ReportReadingPosition(doc->PathName(), m_currentOffset);
 }
 
 void CLeafturnerView::TurnPage(int target)
@@ -144,7 +153,7 @@ void CLeafturnerView::Relayout()
     const int p = ClampPage(buffer->PageOf(m_currentOffset), m_pageCount, m_spread);
     if (p != m_currentPage) {
         m_currentPage = p;
-        ParaSetInt(m_currentOffset, PARA_LAST_POS);
+        ReportPosition();
     }
     SetScrollPosition(m_currentPage);
     if (m_host)

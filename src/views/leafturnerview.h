@@ -77,6 +77,8 @@ private:
     void ShowTrackedPage(int page);
     // Shows a page; false when it is already shown or there are no pages.
     bool MoveToPage(int page, bool recordHistory);
+    // PARA_LAST_POS and the other position sinks, without waiting for the disk.
+    void ReportPosition() const;
     void Repaint();
 
     ViewHost* m_host;

@@ -10,6 +10,7 @@
 #include "settings/displaysettingsdialog.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
+#include "settings/readingposition.h"
 #include "ui/colourpalette.h"
 #include "ui/commandids.h"
 #include "ui/waitcursor.h"
@@ -109,8 +110,9 @@ CMyRichEditView::~CMyRichEditView()
     // The control goes after this object's own part: it must not call back into it.
     m_edit->verticalScrollBar()->disconnect(this);
     m_timer->stop();
+    // The document may be gone already (a deferred delete): the book is the last one opened.
     if (m_loaded)
-        ParaSetInt(m_edit->FirstVisibleOffset(), PARA_LAST_POS);
+        ReportReadingPosition(ParaGetString(PARA_LAST_PATH), m_edit->FirstVisibleOffset());
 }
 
 TextBuffer* CMyRichEditView::Buffer() const

@@ -6,9 +6,11 @@
 #include "layout/textmetrics.h"
 #include "settings/inifile.h"
 #include "settings/profile.h"
+#include "settings/readingposition.h"
 #include "views/leafturnerview.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QTest>
@@ -60,6 +62,8 @@ void ReaderTest::Stop()
         m_app->ExitInstance();
         m_app.reset();
     }
+    // As the reader's main does: what the edit view reported on its way out is stored.
+    StopReadingPositionWriter();
 }
 
 QString ReaderTest::WriteBook(const QString& name, const QString& text)
@@ -122,4 +126,16 @@ void ReaderTest::AcceptNextFileDialog(const QString& path)
         static_cast<QDialog*>(dialog)->accept(); // QFileDialog keeps its override protected
     });
     timer->start(5);
+}
+
+QString ReaderTest::StoredValue(const QString& key, const QString& expected) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    QString value = IniValue(key);
+    while (value != expected && clock.elapsed() < 5000) {
+        QTest::qWait(20);
+        value = IniValue(key);
+    }
+    return value;
 }

@@ -38,6 +38,8 @@ protected:
     QString IniValue(const QString& key) const;
     // Chooses `path` in the next file dialog a command opens, and accepts it.
     static void AcceptNextFileDialog(const QString& path);
+    // The stored value once it is `expected`, or as it stands after five seconds.
+    QString StoredValue(const QString& key, const QString& expected) const;
 
     QTemporaryDir m_dir;
     RecordingMessageSink m_sink;

@@ -154,7 +154,8 @@ TEST_F(ReadingTest, DraggingTheThumbAddsNoHistory)
     EXPECT_EQ(view->CurrentPage(), 9);
     EXPECT_EQ(bar->value(), 9);
     EXPECT_TRUE(view->History().IsEmpty());
-    EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), view->CurrentCharOffset());
+    const QString offset = QString::number(view->CurrentCharOffset());
+    EXPECT_EQ(StoredValue(QStringLiteral("PARA_LAST_POS"), offset), offset);
     // A step on the bar turns like PgDn, with history.
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     Settle();
@@ -183,7 +184,7 @@ TEST_F(ReadingTest, NewFontKeepsTheReadingPosition)
     EXPECT_EQ(view->CurrentCharOffset(), offset);
     EXPECT_LE(buffer->PageStart(view->CurrentPage()), offset);
     EXPECT_GT(buffer->PageStart(view->CurrentPage() + 1), offset);
-    EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), offset);
+    EXPECT_EQ(StoredValue(QStringLiteral("PARA_LAST_POS"), QString::number(offset)), QString::number(offset));
 }
 
 TEST_F(ReadingTest, GoToByPercentAndByPage)

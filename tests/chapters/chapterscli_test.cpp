@@ -58,6 +58,15 @@ TEST_F(ChaptersCli, DefaultsThenProfileConditionsAndSettings)
     EXPECT_TRUE(out.isEmpty());
 }
 
+TEST_F(ChaptersCli, ControlCharactersInTitlesAreWrittenAsSpaces)
+{
+    // A TAB would make a third field of the row; the others could end or garble it.
+    Write(QStringLiteral("book.txt"), QStringLiteral("第1章 甲\t乙\x1B丙\u2028丁\r\n第2章 戊\r\n").toUtf8());
+    QByteArray out;
+    ASSERT_EQ(Run(&out), 0);
+    EXPECT_EQ(out.toStdString(), "0\t第1章 甲 乙 丙 丁\n12\t第2章 戊\n");
+}
+
 TEST_F(ChaptersCli, FailuresExitWithMessage)
 {
     QByteArray out, err;

@@ -1,10 +1,13 @@
 // leafturner-cli info and text, run as a script would run them.
 #include "bookgen/bookgen.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -20,11 +23,15 @@ class CliTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
 
-    CliRun Cli(QStringList args)
+    CliRun Cli(QStringList args, const QString& stdoutFile = {})
     {
-        args.prepend(m_dir.filePath(QStringLiteral("profile")));
-        args.prepend(QStringLiteral("--profile"));
+        if (!args.contains(QStringLiteral("--profile"))) {
+            args.prepend(m_dir.filePath(QStringLiteral("profile")));
+            args.prepend(QStringLiteral("--profile"));
+        }
         QProcess p;
+        if (!stdoutFile.isEmpty())
+            p.setStandardOutputFile(stdoutFile);
         p.start(QStringLiteral(LT_CLI_PATH), args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
@@ -77,10 +84,6 @@ TEST_F(CliTest, FailuresAndUsage)
     EXPECT_EQ(r.err.trimmed(), QStringLiteral("文件打开失败。"));
     EXPECT_TRUE(r.out.isEmpty());
 
-    r = Cli({QStringLiteral("text"), Write(QStringLiteral("book.text"), "abc")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral(".txt")));
-
     r = Cli({QStringLiteral("info"), Write(QStringLiteral("empty.txt"), {})});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, QByteArray("encoding: Ansi\nlength: 0\n"));
@@ -88,6 +91,101 @@ TEST_F(CliTest, FailuresAndUsage)
 
     EXPECT_EQ(Cli({QStringLiteral("info")}).status, 2);
     EXPECT_EQ(Cli({QStringLiteral("text"), QStringLiteral("a.txt"), QStringLiteral("b.txt")}).status, 2);
+}
+
+// Every file under `dir` with its bytes; "<missing>" when the folder is not there.
+std::map<QString, QByteArray> Snapshot(const QString& dir)
+{
+    std::map<QString, QByteArray> files;
+    if (!QFileInfo(dir).isDir())
+        return {{QStringLiteral("<missing>"), {}}};
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        files[path] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<folder>");
+    }
+    return files;
+}
+
+TEST_F(CliTest, ReadingCommandsLeaveTheProfileAsTheyFoundIt)
+{
+    const QString book =
+        Write(QStringLiteral("book.txt"), QStringLiteral("第1章 开始\r\n正文。\r\n").toUtf8());
+    const QString out = m_dir.filePath(QStringLiteral("out"));
+    const QString window = QStringLiteral("--window=400x300");
+    const QStringList commands[] = {
+        {QStringLiteral("info"), book},
+        {QStringLiteral("text"), book},
+        {QStringLiteral("settings")},
+        {QStringLiteral("paginate"), book, window},
+        {QStringLiteral("render"), book, window, QStringLiteral("--page=1"), QStringLiteral("--out"),
+         out + QStringLiteral(".png")},
+        {QStringLiteral("turn"), book, window, QStringLiteral("--page=1"), QStringLiteral("--to=2"),
+         QStringLiteral("--mode=1"), QStringLiteral("--out"), out},
+        {QStringLiteral("chapters"), book},
+    };
+    // A folder that does not exist, and one with UTF-8 settings and ANSI bookmarks nobody converted yet.
+    const QString missing = m_dir.filePath(QStringLiteral("none/profile"));
+    const QString existing = m_dir.filePath(QStringLiteral("profile"));
+    ASSERT_TRUE(QDir().mkpath(existing));
+    Write(QStringLiteral("profile/Leafturner.ini"), "[ParaBlock]\nPARA_FONT_SIZE=20\n");
+    Write(QStringLiteral("profile/Leafturner.bmk"), "[\xCA\xE9]\r\nPATH=/a.txt\r\n");
+    for (const QString& profile : {missing, existing}) {
+        for (const QStringList& command : commands) {
+            const auto before = Snapshot(profile);
+            const CliRun r = Cli(QStringList{QStringLiteral("--profile"), profile} + command);
+            EXPECT_EQ(r.status, 0) << command.join(u' ').toStdString() << ": " << r.err.toStdString();
+            EXPECT_TRUE(Snapshot(profile) == before)
+                << command.join(u' ').toStdString() << " in " << profile.toStdString();
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QStringLiteral("none"))));
+}
+
+TEST_F(CliTest, FailedWorkExitsOneWithTheSystemsMessage)
+{
+    const QString book = Write(QStringLiteral("book.txt"), "abc\r\n");
+    const QString out = m_dir.filePath(QStringLiteral("out.txt"));
+    const QString reformat = QStringLiteral("reformat");
+    const QString simple = QStringLiteral("--simple");
+    const QString outOption = QStringLiteral("--out=") + out;
+    struct Case
+    {
+        QStringList args;
+        QString stdoutFile;
+        QString message;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("text"), Write(QStringLiteral("book.text"), "abc")},
+         {},
+         QStringLiteral("文件打开失败。")},
+        {{reformat, Write(QStringLiteral("book.htm"), "abc"), simple, outOption},
+         {},
+         QStringLiteral("文件打开失败。")},
+        {{reformat, Write(QStringLiteral("empty.txt"), {}), simple, outOption},
+         {},
+         QStringLiteral("空文件。")},
+        {{reformat, Write(QStringLiteral("blank.txt"), "  \t  "), simple, outOption},
+         {},
+         QStringLiteral("空文件。")},
+        {{QStringLiteral("text"), book}, QStringLiteral("/dev/full"), QStringLiteral("文件保存失败。")},
+        {{QStringLiteral("info"), book}, QStringLiteral("/dev/full"), QStringLiteral("文件保存失败。")},
+        // A profile that cannot be a folder is the work failing, not a usage error.
+        {{QStringLiteral("--profile"), book, QStringLiteral("info"), book},
+         {},
+         QStringLiteral(
+             "您所指定的文件夹\n\n%1\n\n无法创建。请检查驱动器是否为光驱，或您是否具有足够的访问权限。")
+             .arg(book)},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(c.args, c.stdoutFile);
+        const std::string what = c.args.join(u' ').toStdString();
+        EXPECT_EQ(r.status, 1) << what;
+        EXPECT_EQ(r.err.trimmed(), c.message) << what;
+        EXPECT_FALSE(QFileInfo::exists(out)) << what;
+    }
 }
 
 } // namespace

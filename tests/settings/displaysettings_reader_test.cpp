@@ -7,6 +7,7 @@
 #include "document/textbuffer.h"
 #include "settings/displaysettingsdialog.h"
 #include "settings/profile.h"
+#include "settings/readingposition.h"
 #include "settings/settingspreview.h"
 #include "ui/commandids.h"
 #include "views/leafturnerview.h"
@@ -95,6 +96,7 @@ TEST_F(DisplaySettingsReaderTest, SizeChangeThenCancelLeavesTheViewAndTheFileAsB
     const int page = view->CurrentPage();
     const QSize pageSize = view->PageSize();
     const QImage picture = view->ComposePage(page);
+    FlushReadingPosition(); // the page turn's place is stored before the file is compared
     const QByteArray bytes = SettingsBytes();
 
     int pagesWhileOpen = 0;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -71,6 +72,49 @@ TEST_F(IniFileTest, LookupIgnoresCaseAndBlanksAndKeepsOtherLines)
     EXPECT_EQ(ini.SectionNames(), QStringList{QStringLiteral("Other")});
     EXPECT_EQ(ini.ReadString(QStringLiteral("Other"), QStringLiteral("k")), QStringLiteral("v"));
     EXPECT_TRUE(ReadAll(m_path).startsWith("\xFF\xFE"));
+}
+
+// What is written or removed reads back so, whatever else the file holds: lone CRs, repeated
+// sections and keys, broken headers.
+TEST_F(IniFileTest, ChangesReadBackWhateverElseTheFileHolds)
+{
+    enum class Op
+    {
+        Write,
+        DeleteKey,
+        DeleteSection
+    };
+    struct Case
+    {
+        const char* file;
+        Op op;
+        const char* section;
+        const char* key;
+        std::optional<QString> expected;
+    };
+    const Case cases[] = {
+        {"[ParaBlock]\r\nPARA_FONT_SIZE=\r[\r[ParaBlock]\r\nPARA_FONT_SIZE=\r", Op::Write, "ParaBlock",
+         "PARA_FONT_SIZE", QStringLiteral("30")},
+        {"[ParaBlock]\r\nPARA_FONT_SIZE=\r[\r[ParaBlock]\r\nPARA_FONT_SIZE=\r", Op::DeleteSection,
+         "ParaBlock", "PARA_FONT_SIZE", std::nullopt},
+        {"[A]\r\nk=1\r\n[B]\r\nk=3\r\n[a]\r\nk=2\r\n", Op::DeleteSection, "A", "k", std::nullopt},
+        {"[A]\r\nk=1\r\nK = 2\r\n", Op::DeleteKey, "A", "k", std::nullopt},
+        {"[A]\rk=1\r[B]\rk=2", Op::Write, "A", "k", QStringLiteral("30")},
+        {"[A\r\nk=1\r\n[A]\r\n[B\r\nk=2\r\n", Op::Write, "A", "k", QStringLiteral("30")},
+    };
+    for (const Case& c : cases) {
+        WriteRaw(m_path, c.file);
+        IniFile ini(m_path);
+        const QString section = QLatin1String(c.section), key = QLatin1String(c.key);
+        const bool done = c.op == Op::Write       ? ini.WriteString(section, key, QStringLiteral("30"))
+                          : c.op == Op::DeleteKey ? ini.DeleteKey(section, key)
+                                                  : ini.DeleteSection(section);
+        ASSERT_TRUE(done) << c.file;
+        EXPECT_EQ(ini.Load().Value(section, key), c.expected) << c.file;
+        if (c.op == Op::DeleteSection) {
+            EXPECT_FALSE(ini.Load().HasSection(section)) << c.file;
+        }
+    }
 }
 
 TEST_F(IniFileTest, IntegersParseLikeTheProfileFunctions)

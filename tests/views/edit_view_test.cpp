@@ -164,7 +164,7 @@ TEST_F(EditViewTest, SwitchOnPage50KeepsThePlaceBothWays)
     EXPECT_EQ(reading->CurrentPage(), Doc()->Buffer()->PageOf(top));
     EXPECT_EQ(IniValue(QStringLiteral("PARA_VIEW_MODE")), QStringLiteral("0"));
     // The edit view, on leaving, left its place as the last position.
-    EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_POS")), QString::number(top));
+    EXPECT_EQ(StoredValue(QStringLiteral("PARA_LAST_POS"), QString::number(top)), QString::number(top));
 }
 
 TEST_F(EditViewTest, AnsweringNoDiscardsTheEditsAndCancelKeepsThem)
