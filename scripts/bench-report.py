@@ -342,6 +342,20 @@ def reformat_figures(r):
     return out
 
 
+def convert_figures(r):
+    p = peak(r)
+    whole = r.ms("BM_ConvertWholeSpread")
+    out = []
+    for arg, name in ((1, "s2t"), (2, "s2tw"), (4, "t2s")):
+        bench = "BM_ConvertSpreadForDisplay/config:%d" % arg
+        ours = r.ms(bench)
+        out.append(Figure("convert a 1920x1080 spread for display (%s, 2,000 chars with context)" % name, ours,
+                          "ms", whole, "the same text converted whole", "< 8 ms", below(ours, 8.0), p))
+    out.append(Figure("load the s2t dictionaries (first use)",
+                      r.counter("BM_ConvertSpreadForDisplay/config:1", "load_ms"), "ms", peak_mb=p))
+    return out
+
+
 def images_figures(r):
     p = peak(r)
     out = []
@@ -375,6 +389,7 @@ FIGURES = {
     "bench_chapterpane": chapterpane_figures,
     "bench_edit": edit_figures,
     "bench_reformat": reformat_figures,
+    "bench_convert": convert_figures,
     "bench_images": images_figures,
     "bench_bookmarks": bookmarks_figures,
 }
