@@ -254,7 +254,8 @@ def render_figures(r):
     memset = r.ms("BM_MemsetCanvas")
     out = []
     for name, what in (("BM_ComposeSpread", "compose a 1920x1080 spread of dense text (page turn)"),
-                       ("BM_ComposeWhileResizing", "compose a spread at a new size (resizing)")):
+                       ("BM_ComposeWhileResizing", "compose a spread at a new size (resizing)"),
+                       ("BM_ComposeSpreadConverted", "compose a spread shown in Traditional (s2t, page turn)")):
         ours = r.ms(name)
         out.append(Figure(what, ours, "ms", memset, "memset of the canvas", "< 8 ms", below(ours, 8.0), p))
     out.append(Figure("draw the text of a spread", r.ms("BM_DrawSpreadText"), "ms", memset,
