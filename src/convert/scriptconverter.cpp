@@ -294,7 +294,8 @@ std::u16string ScriptConverter::ConvertForDisplay(std::u16string_view text, std:
         return {};
     // The window starts after a line end when one is near (segmentation restarts there exactly as in
     // the whole text), else a context's width before the range.
-    std::size_t wb = begin > kContext ? begin - kContext : 0;
+    // The text's start counts as a line end.
+    std::size_t wb = begin > kLineSearch ? begin - kContext : 0;
     const std::size_t searchFrom = begin > kLineSearch ? begin - kLineSearch : 0;
     for (std::size_t i = begin; i > searchFrom; --i) {
         if (IsLineEnd(text[i - 1])) {
