@@ -194,7 +194,7 @@ bool ScriptConverter::ConvertWhole(std::u16string_view text, std::u16string* out
         std::size_t cut = end;
         while (cut < limit && !IsLineEnd(text[cut - 1]))
             ++cut;
-        if (cut < limit || cut == text.size())
+        if (IsLineEnd(text[cut - 1]) || cut == text.size())
             end = cut;
         else if (IsHigh(text[end - 1]) && end < text.size() && IsLow(text[end]))
             ++end; // a line longer than the search: cut anywhere but inside a pair
