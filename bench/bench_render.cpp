@@ -1,4 +1,5 @@
 // Composing a full-screen reading view: background against memset, text, and the whole picture.
+#include "convert/scriptconverter.h"
 #include "document/textbuffer.h"
 #include "images/cximage.h"
 #include "layout/bookbackground.h"
@@ -173,6 +174,31 @@ void BM_ComposeSpread(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ComposeSpread)->Unit(benchmark::kMillisecond);
+
+// A page turn with the pages shown in Traditional characters: each page converted with its context,
+// then drawn from the same line cut.
+void BM_ComposeSpreadConverted(benchmark::State& state)
+{
+    Reader& reader = TheReader();
+    const std::shared_ptr<ScriptConverter> converter = ScriptConverter::Get(ConvertConfig::S2T);
+    if (!converter) {
+        state.SkipWithError("OpenCC dictionaries missing");
+        return;
+    }
+    ThePageRenderer().SetShownText(
+        [converter](std::u16string_view text, std::int32_t begin, std::int32_t end) {
+            return converter->ConvertForDisplay(text, static_cast<std::size_t>(begin),
+                                                static_cast<std::size_t>(end));
+        });
+    int page = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ComposeReadingPicture(kClient, reader.book.get(), reader.layout.pageSize,
+                                                       reader.layout.spread, page));
+        page = (page + 2) % 40;
+    }
+    ThePageRenderer().SetShownText({});
+}
+BENCHMARK(BM_ComposeSpreadConverted)->Unit(benchmark::kMillisecond);
 
 // Resizing: every frame a new client size, so a new background; the layouts are made beforehand,
 // as pagination is measured on its own (bench_paginate).

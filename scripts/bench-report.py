@@ -256,7 +256,8 @@ def render_figures(r):
     memset = r.ms("BM_MemsetCanvas")
     out = []
     for name, what in (("BM_ComposeSpread", "compose a 1920x1080 spread of dense text (page turn)"),
-                       ("BM_ComposeWhileResizing", "compose a spread at a new size (resizing)")):
+                       ("BM_ComposeWhileResizing", "compose a spread at a new size (resizing)"),
+                       ("BM_ComposeSpreadConverted", "compose a spread shown in Traditional (s2t, page turn)")):
         ours = r.ms(name)
         out.append(Figure(what, ours, "ms", memset, "memset of the canvas", "< 8 ms", below(ours, 8.0), p))
     out.append(Figure("draw the text of a spread", r.ms("BM_DrawSpreadText"), "ms", memset,
@@ -362,6 +363,20 @@ def reformat_figures(r):
     return out
 
 
+def convert_figures(r):
+    p = peak(r)
+    whole = r.ms("BM_ConvertWholeSpread")
+    out = []
+    for arg, name in ((1, "s2t"), (2, "s2tw"), (4, "t2s")):
+        bench = "BM_ConvertSpreadForDisplay/config:%d" % arg
+        ours = r.ms(bench)
+        out.append(Figure("convert a 1920x1080 spread for display (%s, 2,000 chars with context)" % name, ours,
+                          "ms", whole, "the same text converted whole", "< 8 ms", below(ours, 8.0), p))
+    out.append(Figure("load the s2t dictionaries (first use)",
+                      r.counter("BM_ConvertSpreadForDisplay/config:1", "load_ms"), "ms", peak_mb=p))
+    return out
+
+
 def images_figures(r):
     p = peak(r)
     out = []
@@ -407,6 +422,7 @@ FIGURES = {
     "bench_chapterpane": chapterpane_figures,
     "bench_edit": edit_figures,
     "bench_reformat": reformat_figures,
+    "bench_convert": convert_figures,
     "bench_images": images_figures,
     "bench_bookmarks": bookmarks_figures,
     "bench_history": history_figures,

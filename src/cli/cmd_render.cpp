@@ -1,11 +1,14 @@
-// leafturner-cli render BOOK --window WxH --page N --out FILE.png: the reading view's picture of
-// page N (counted from 1) for a client area of that size, from the profile's settings.
+// leafturner-cli render BOOK --window WxH --page N --out FILE.png [--convert CONFIG]: the reading
+// view's picture of page N (counted from 1) for a client area of that size, from the profile's
+// settings, optionally shown in the other script.
 #include "cli/clicommand.h"
 
+#include "convert/scriptconverter.h"
 #include "document/textbuffer.h"
 #include "layout/bookbackground.h"
 #include "layout/layoutengine.h"
 #include "layout/pagegeometry.h"
+#include "layout/pagerenderer.h"
 #include "layout/readingcomposer.h"
 #include "layout/textmetrics.h"
 
@@ -15,7 +18,8 @@
 namespace {
 
 const QString kUsage =
-    QStringLiteral("usage: render BOOK --window WxH --page N --out FILE.png (pages count from 1)");
+    QStringLiteral("usage: render BOOK --window WxH --page N --out FILE.png [--convert s2t|s2tw|s2hk|t2s] "
+                   "(pages count from 1)");
 
 } // namespace
 
@@ -41,11 +45,19 @@ int CmdRender(QStringList args)
     QString windowText;
     QString pageText;
     QString outPath;
+    QString configName;
     QString error;
     if (!TakeOption(args, QStringLiteral("--window"), &windowText, &error) ||
         !TakeOption(args, QStringLiteral("--page"), &pageText, &error) ||
         !TakeOption(args, QStringLiteral("--out"), &outPath, &error))
         return CliUsageError(error.isEmpty() ? kUsage : error);
+    const bool converting = TakeOption(args, QStringLiteral("--convert"), &configName, &error);
+    if (!error.isEmpty())
+        return CliUsageError(error);
+    ConvertConfig config = ConvertConfig::None;
+    if (converting &&
+        (!ParseConvertConfig(configName.toStdString(), &config) || config == ConvertConfig::None))
+        return CliUsageError(QStringLiteral("--convert takes s2t, s2tw, s2hk or t2s"));
     QSize window;
     if (const int status = ParseDrawingWindow(windowText, &window))
         return status;
@@ -55,6 +67,17 @@ int CmdRender(QStringList args)
     if (outPath.isEmpty() || args.size() != 1 || args.front().startsWith(QLatin1String("--")))
         return CliUsageError(kUsage);
 
+    if (config != ConvertConfig::None) {
+        std::string loadError;
+        std::shared_ptr<ScriptConverter> converter = ScriptConverter::Get(config, &loadError);
+        if (!converter)
+            return CliFail(QString::fromStdString(loadError));
+        ThePageRenderer().SetShownText(
+            [converter](std::u16string_view text, std::int32_t begin, std::int32_t end) {
+                return converter->ConvertForDisplay(text, static_cast<std::size_t>(begin),
+                                                    static_cast<std::size_t>(end));
+            });
+    }
     std::unique_ptr<TextBuffer> buffer;
     if (const int status = OpenBookForDrawing(args.front(), buffer); status != 0)
         return status;

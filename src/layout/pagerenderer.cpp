@@ -219,20 +219,23 @@ std::int32_t PageRenderer::DrawHorizontal(const char16_t* text, std::int32_t pos
         const int top = rect.top() + line * m_pitch;
         const qreal baseline = top + m_ascent;
         for (std::int32_t i = pos; i < next; ++i) {
-            const char16_t u = text[i];
-            const int advance = advances[u];
-            if (IsInvisible(u) || IsLow(u)) {
+            // The original unit sets the cell; the shown one (converted script) is what is drawn there.
+            const char16_t original = text[i];
+            const int advance = advances[original];
+            if (IsInvisible(original) || IsLow(original)) {
                 // A low surrogate went out with its high one; alone it has no width and no glyph.
                 x += advance;
                 continue;
             }
+            const char16_t u = m_shown.At(text, i);
             Glyph glyph;
             QString loose;
             if (IsHigh(u)) {
-                const bool paired = i + 1 < next && IsLow(text[i + 1]);
-                glyph = paired ? GlyphOfPair(u, text[i + 1]) : GlyphOf(kReplacement);
+                const bool paired = i + 1 < next && IsLow(m_shown.At(text, i + 1));
+                const char16_t pair[2] = {u, paired ? m_shown.At(text, i + 1) : char16_t(0)};
+                glyph = paired ? GlyphOfPair(u, pair[1]) : GlyphOf(kReplacement);
                 if (glyph.face == Face::None)
-                    loose = paired ? QString(reinterpret_cast<const QChar*>(text + i), 2)
+                    loose = paired ? QString(reinterpret_cast<const QChar*>(pair), 2)
                                    : QString(QChar(kReplacement));
             } else {
                 glyph = GlyphOf(u);
@@ -265,20 +268,22 @@ std::int32_t PageRenderer::DrawVertical(const char16_t* text, std::int32_t pos, 
         const int centre = right - m_cell - column * m_pitch;
         int y = rect.top();
         for (std::int32_t i = pos; i < next; ++i) {
-            const char16_t u = text[i];
-            const int advance = advances[u];
-            if (IsInvisible(u) || IsLow(u)) {
+            const char16_t original = text[i];
+            const int advance = advances[original];
+            if (IsInvisible(original) || IsLow(original)) {
                 y += advance;
                 continue;
             }
+            const char16_t u = m_shown.At(text, i);
             const qreal baseline = y + m_ascent;
             Glyph glyph;
             QString loose;
             if (IsHigh(u)) {
-                const bool paired = i + 1 < next && IsLow(text[i + 1]);
-                glyph = paired ? GlyphOfPair(u, text[i + 1]) : GlyphOf(kReplacement);
+                const bool paired = i + 1 < next && IsLow(m_shown.At(text, i + 1));
+                const char16_t pair[2] = {u, paired ? m_shown.At(text, i + 1) : char16_t(0)};
+                glyph = paired ? GlyphOfPair(u, pair[1]) : GlyphOf(kReplacement);
                 if (glyph.face == Face::None)
-                    loose = paired ? QString(reinterpret_cast<const QChar*>(text + i), 2)
+                    loose = paired ? QString(reinterpret_cast<const QChar*>(pair), 2)
                                    : QString(QChar(kReplacement));
             } else if (IsTurnedInVertical(u)) {
                 m_turned.push_back(Turned{GlyphOf(u), u, QPointF(centre, y + advance / 2.0)});
@@ -548,6 +553,19 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
     if (start < 0 || start > end)
         return 0;
 
+    // The page in the shown script, unit for unit, so the line cut of the original still holds.
+    std::u16string shown;
+    m_shown = {};
+    if (m_shownText) {
+        const std::int32_t pageEnd = page + 1 < buffer.PageCount() ? buffer.PageStart(page + 1) : end;
+        if (pageEnd > start && pageEnd <= end) {
+            shown = m_shownText(std::u16string_view(buffer.Text(), static_cast<std::size_t>(end)), start,
+                                pageEnd);
+            if (shown.size() == static_cast<std::size_t>(pageEnd - start))
+                m_shown = {shown.data(), start, pageEnd};
+        }
+    }
+
     painter.save();
     m_textColour = ColourSetting(PARA_TEXT_COLOR).rgb();
     painter.setPen(ColourSetting(PARA_TEXT_COLOR));
@@ -561,6 +579,7 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
     if (numberPlace != 0 && ParaGetInt(PARA_SHOW_BOOK) != 0)
         DrawPageNumber(painter, rect, page, numberPlace);
     painter.restore();
+    m_shown = {};
     return pos - start;
 }
 

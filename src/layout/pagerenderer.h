@@ -9,6 +9,9 @@
 #include <QRgb>
 #include <QSize>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +29,12 @@ public:
     // 2 = right, 3 = centred, 0 = none. Returns the code units the page takes; 0 when the page does
     // not exist or the rectangle has room for no line.
     int DrawPage(const TextBuffer& buffer, int page, QPainter& painter, const QRect& rect, int numberPlace);
+
+    // Where pages are shown in another form of the same length (script conversion): given the text
+    // up to the book's end and a page's range, returns the units to draw for that range. Lines are
+    // still cut, and cells sized, by the book's own text. An empty function draws the text itself.
+    using ShownText = std::function<std::u16string(std::u16string_view, std::int32_t, std::int32_t)>;
+    void SetShownText(ShownText shownText) { m_shownText = std::move(shownText); }
 
 private:
     enum class Face : std::uint8_t
@@ -90,6 +99,20 @@ private:
     void DrawRuledLines(QPainter& painter, const QRect& rect, int lines, bool vertical) const;
     void DrawPageNumber(QPainter& painter, const QRect& rect, int page, int numberPlace) const;
 
+    // The page being drawn, in the shown form: units[i - begin] for begin <= i < end.
+    struct ShownRange
+    {
+        const char16_t* units = nullptr;
+        std::int32_t begin = 0;
+        std::int32_t end = 0;
+        char16_t At(const char16_t* text, std::int32_t i) const
+        {
+            return i >= begin && i < end ? units[i - begin] : text[i];
+        }
+    };
+
+    ShownText m_shownText;
+    ShownRange m_shown;
     QFont m_font; // the reading font the raw fonts were made from
     bool m_vertical = false;
     bool m_synced = false;
