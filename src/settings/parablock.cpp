@@ -111,6 +111,11 @@ void CParaStrings::SetRaw(int stringIndex, const QString& value)
     m_strings[stringIndex] = value;
 }
 
+int DefaultSingleWidth(int fullScreenWidth)
+{
+    return std::max(600, (fullScreenWidth / 200) * 100);
+}
+
 CParaBlock::CParaBlock(const ParaScreen& screen)
 {
     ResetToDefaults(screen);
@@ -143,7 +148,7 @@ void CParaBlock::ResetToDefaults(const ParaScreen& screen)
     m_ints[PARA_SHOW_MODE] = 0;
     m_ints[PARA_BACK_COLOR] = 0;
     m_ints[PARA_BACK_IMG] = 4;
-    m_ints[PARA_SINGLE_WIDTH] = std::max(600, (cx / 200) * 100);
+    m_ints[PARA_SINGLE_WIDTH] = DefaultSingleWidth(cx);
     m_ints[PARA_VIEW_MODE] = 0;
     m_ints[PARA_VERTICAL_LINE] = 0;
     m_ints[PARA_SHOW_BOOK] = 1;
@@ -336,6 +341,9 @@ bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen)
         v[PARA_TURN_PAGE] = std::clamp(v[PARA_TURN_PAGE], 0, 10);
         v[PARA_SHOW_MODE] = v[PARA_SHOW_MODE] > 0 ? 1 : 0;
         v[PARA_CHP_LINE_HEAD] = std::clamp(v[PARA_CHP_LINE_HEAD], 0, 20);
+        // An emptied width box once stored 0: a book no wider than its margins shows nothing.
+        if (v[PARA_SINGLE_WIDTH] < kMinSingleWidth)
+            v[PARA_SINGLE_WIDTH] = DefaultSingleWidth(screen.fullScreenWidth);
     }
     for (int i = kParaIntCount; i < kParaCount; ++i) {
         const auto text = doc.Value(section, Key(i));
