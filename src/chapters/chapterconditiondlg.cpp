@@ -48,6 +48,12 @@ void CChapterConditionDlg::accept()
     text.remove(u'\r');
     text.remove(u'\n');
     text = text.trimmed();
+    // A leading "*" is the enabled mark in the condition file: the text would come back ticked,
+    // or as the mark twice.
+    if (text.startsWith(u'*')) {
+        ShowMessage(QStringLiteral("抱歉，查询条件不能以“*”开头。"), MsgIcon::Warning);
+        return;
+    }
     if (m_rows.contains(text)) {
         if (m_addMode) {
             ShowMessage(QStringLiteral("抱歉，此条件已经包含在列表中。"), MsgIcon::Warning);

@@ -101,9 +101,11 @@ char16_t FoldForComparison(char16_t c)
 ChapterSearchResult FindChapterStarts(const char16_t* text, std::int32_t length, RegexMatcher& matcher,
                                       const ChapterConditionList& conditions,
                                       const ChapterSearchOptions& options, ChapterTable& table,
-                                      const std::atomic<bool>* cancel)
+                                      const std::atomic<bool>* cancel, ChapterSearchReport* report)
 {
     table.Reset();
+    if (report)
+        *report = {};
     const QString numeralClass = BuildNumeralClass(options);
     if (numeralClass.isEmpty()) {
         ShowMessage(QStringLiteral("抱歉，查找条件有问题，请检查设置。"), MsgIcon::Warning);
@@ -151,15 +153,21 @@ ChapterSearchResult FindChapterStarts(const char16_t* text, std::int32_t length,
         if (si >= 0) {
             found = &scanner.Starts(si);
         } else {
-            matcher.SetPattern(BuildChapterPattern(keyword, numeralClass, prefix, options.sepBlank));
+            const QString pattern = BuildChapterPattern(keyword, numeralClass, prefix, options.sepBlank);
+            if (pattern.isEmpty())
+                continue;
+            matcher.SetPattern(pattern);
             // Each condition's starts are distinct, so more than a full table of them is never used.
-            if (!matcher.FindAll(subject, length, matches, cancel, ChapterTable::kSize)) {
+            RegexRunReport run;
+            if (!matcher.FindAll(subject, length, matches, cancel, ChapterTable::kSize, &run)) {
                 if (Cancelled(cancel)) {
                     table.Reset();
                     return ChapterSearchResult::Cancelled;
                 }
                 continue;
             }
+            if (run.failedLines > 0 && report)
+                report->limitedConditions.append(keyword.toString());
             starts.clear();
             LineStartFinder lineOf(subject);
             for (const RegexMatch& m : matches)
@@ -175,8 +183,20 @@ ChapterSearchResult FindChapterStarts(const char16_t* text, std::int32_t length,
                 break;
         }
     }
+    if (report)
+        report->tableFull = count == ChapterTable::kSize;
     std::sort(&table[0], &table[0] + count);
     return ChapterSearchResult::Done;
+}
+
+QStringList ChapterSearchNotices(const ChapterSearchReport& report)
+{
+    QStringList notices;
+    for (const QString& keyword : report.limitedConditions)
+        notices.append(QStringLiteral("条件“%1”在个别行上超出匹配步数上限，这些行已跳过。").arg(keyword));
+    if (report.tableFull)
+        notices.append(QStringLiteral("章节数已达上限 %1 个，其后的章节未列出。").arg(ChapterTable::kSize));
+    return notices;
 }
 
 QString ChapterTitleAt(const char16_t* text, std::int32_t length, std::int32_t offset)

@@ -6,6 +6,7 @@
 #include "chapters/chaptertable.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <atomic>
 #include <cstdint>
@@ -20,13 +21,25 @@ enum class ChapterSearchResult
     Cancelled,     // the table is empty
 };
 
+// What a search left out, to be told beside its rows.
+struct ChapterSearchReport
+{
+    QStringList limitedConditions; // keywords whose search gave up lines at the step limit
+    bool tableFull = false;        // the table filled up; later starts were not looked at
+};
+
 // Fills `table` with the distinct line starts the enabled conditions match, ascending. `matcher`
-// must be created, global, case-sensitive and multi-line. A condition the engine rejects or fails
-// on adds nothing. `cancel` is polled between conditions and while matching.
+// must be created, global, case-sensitive and multi-line. A condition that is not a valid pattern
+// adds nothing; one whose search gives up a line keeps what it found elsewhere and is named in
+// `report`. `cancel` is polled between conditions and while matching.
 ChapterSearchResult FindChapterStarts(const char16_t* text, std::int32_t length, RegexMatcher& matcher,
                                       const ChapterConditionList& conditions,
                                       const ChapterSearchOptions& options, ChapterTable& table,
-                                      const std::atomic<bool>* cancel = nullptr);
+                                      const std::atomic<bool>* cancel = nullptr,
+                                      ChapterSearchReport* report = nullptr);
+
+// The report in words, one line each; empty when nothing was left out.
+QStringList ChapterSearchNotices(const ChapterSearchReport& report);
 
 // One row of the chapter list.
 struct ChapterEntry

@@ -67,6 +67,11 @@ CChapterListDlg::CChapterListDlg(DocumentHost* host, ViewHost* viewHost, QWidget
     m_list->setColumnWidth(0, 50);
     m_list->setColumnWidth(1, 120);
 
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("ChapterStatus"));
+    m_status->setWordWrap(true);
+    m_status->hide();
+
     auto* top = new QHBoxLayout;
     top->setContentsMargins(0, 0, 0, 0);
     top->addWidget(m_refreshButton);
@@ -79,6 +84,7 @@ CChapterListDlg::CChapterListDlg(DocumentHost* host, ViewHost* viewHost, QWidget
     layout->setSpacing(3);
     layout->addLayout(top);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_status);
 
     // Sizes from the pane's own font height up to 32 pixels.
     m_baseHeight = std::max(1, QFontInfo(font()).pixelSize());
@@ -158,6 +164,8 @@ void CChapterListDlg::Clear()
     m_list->unsetCursor();
     EmptyList();
     m_table.Reset();
+    m_status->clear();
+    m_status->hide();
 }
 
 void CChapterListDlg::End()
@@ -225,17 +233,19 @@ void CChapterListDlg::OnSearchFinished(quint64 generation)
     if (result->status != ChapterSearchResult::Done)
         return;
     m_table = result->table;
-    const CMyView* view = ActiveView();
     m_busy = true;
     m_list->setUpdatesEnabled(false);
     m_list->setRowCount(static_cast<int>(result->rows.size()));
     for (int i = 0; i < static_cast<int>(result->rows.size()); ++i) {
-        const ChapterEntry& row = result->rows[static_cast<std::size_t>(i)];
-        m_list->setItem(i, 0, new QTableWidgetItem(view ? view->FormatPositionLabel(row.offset) : QString()));
-        m_list->setItem(i, 1, new QTableWidgetItem(row.title));
+        m_list->setItem(i, 0, new QTableWidgetItem);
+        m_list->setItem(i, 1, new QTableWidgetItem(result->rows[static_cast<std::size_t>(i)].title));
     }
+    LabelRows();
     m_list->setUpdatesEnabled(true);
     m_busy = false;
+    const QStringList notices = ChapterSearchNotices(result->report);
+    m_status->setText(notices.join(u'\n'));
+    m_status->setVisible(!notices.isEmpty());
     if (m_focusListWhenDone)
         m_list->setFocus();
     m_followTimer->start();
@@ -243,11 +253,26 @@ void CChapterListDlg::OnSearchFinished(quint64 generation)
     emit RefreshFinished();
 }
 
+void CChapterListDlg::LabelRows()
+{
+    const CMyView* view = ActiveView();
+    m_labelledLayout = view ? view->LayoutGeneration() : 0;
+    for (int i = 0; i < m_list->rowCount() && i < ChapterTable::kSize; ++i) {
+        QTableWidgetItem* item = m_list->item(i, 0);
+        const QString label = view && m_table[i] >= 0 ? view->FormatPositionLabel(m_table[i]) : QString();
+        if (item && item->text() != label)
+            item->setText(label);
+    }
+}
+
 void CChapterListDlg::FollowReader()
 {
     const CMyView* view = ActiveView();
     if (!view || !view->GetDocument() || !view->GetDocument()->HasText())
         return;
+    // Page numbers move with every new pagination (size, font, vertical writing, spread).
+    if (view->LayoutGeneration() != m_labelledLayout)
+        LabelRows();
     const int row = m_table.RowAt(view->CurrentOffset());
     if (row < 0 || row >= m_list->rowCount())
         return;

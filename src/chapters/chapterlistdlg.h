@@ -11,6 +11,7 @@ class CMyView;
 class ChapterSearchWorker;
 class DocumentHost;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -47,6 +48,8 @@ public:
     bool IsSearching() const { return m_searching; }
     bool IsFollowing() const;
     QTableWidget* List() const { return m_list; }
+    // What the last search left out (the step limit, the table cap); hidden when nothing.
+    QLabel* Status() const { return m_status; }
     const ChapterTable& Table() const { return m_table; }
     const ChapterConditionList& Conditions() const { return m_conditions; }
 
@@ -67,6 +70,8 @@ private:
     void EmptyList();
     void OnSearchFinished(quint64 generation);
     void FollowReader();
+    // Labels every row for the view's present layout.
+    void LabelRows();
     void OnSelectionChanged();
     void OnFontSizeChanged(int index);
     void UpdateColumnWidths();
@@ -74,6 +79,7 @@ private:
     DocumentHost* m_host;
     ViewHost* m_viewHost;
     QTableWidget* m_list = nullptr;
+    QLabel* m_status = nullptr;
     QComboBox* m_sizeCombo = nullptr;
     QPushButton* m_refreshButton = nullptr;
     QPushButton* m_settingsButton = nullptr;
@@ -88,4 +94,6 @@ private:
     bool m_busy = false;
     ChapterConditionList m_conditions;
     ChapterTable m_table;
+    // The view's layout the labels were made for.
+    std::uint64_t m_labelledLayout = 0;
 };

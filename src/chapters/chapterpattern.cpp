@@ -2,6 +2,7 @@
 #include "chapters/chapterpattern.h"
 
 #include "chapters/chaptercondition.h"
+#include "chapters/regexmatcher.h"
 
 namespace {
 const QString kEngDigits = QStringLiteral("0123456789");
@@ -53,18 +54,21 @@ QStringView SeparatorCharacters()
 QString BuildChapterPattern(QStringView keyword, const QString& numeralClass, const QString& lineHeadPrefix,
                             bool separatorSuffix)
 {
-    // The group keeps a "|" in the keyword from splitting off an alternative without the line
-    // anchor, which would turn any blank in the middle of a line into a chapter.
-    QString pattern = lineHeadPrefix + QStringLiteral("(?:");
+    QString body;
     const qsizetype p = keyword.indexOf(QChar(kNumeralPlaceholder));
     if (p >= 0) {
-        pattern += keyword.left(p);
-        pattern += u'[' + numeralClass + QStringLiteral("]+?");
-        pattern += keyword.mid(p + 1);
+        body += keyword.left(p);
+        body += u'[' + numeralClass + QStringLiteral("]+?");
+        body += keyword.mid(p + 1);
     } else {
-        pattern += keyword;
+        body += keyword;
     }
-    pattern += u')';
+    // The group keeps a "|" in the keyword from splitting off an alternative without the line
+    // anchor, which would turn any blank in the middle of a line into a chapter. A keyword that is
+    // no pattern on its own (such as "x)|(y") could close the group early and do just that.
+    if (!RegexMatcher::IsWholePattern(body))
+        return {};
+    QString pattern = lineHeadPrefix + QStringLiteral("(?:") + body + u')';
     if (separatorSuffix)
         pattern += QStringLiteral("[\\r \\t\u3000】）＞>\\)\\]]+?");
     return pattern;

@@ -27,6 +27,7 @@ inline bool IsTitleBlank(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\u3000';
 }
 
-// The keyword goes in unescaped: users may write pattern syntax into a condition.
+// The keyword goes in unescaped: users may write pattern syntax into a condition. Empty when the
+// keyword (with its numeral class) is not a valid pattern by itself.
 QString BuildChapterPattern(QStringView keyword, const QString& numeralClass, const QString& lineHeadPrefix,
                             bool separatorSuffix);

@@ -1,6 +1,7 @@
 // ChapterSearchWorker: runs chapter searches on threads of their own, the latest one reporting back.
 #pragma once
 
+#include "chapters/backgroundjobs.h"
 #include "chapters/chapterconditionlist.h"
 #include "chapters/chapterdetection.h"
 #include "chapters/chaptersearchoptions.h"
@@ -9,14 +10,14 @@
 #include <QObject>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 // Each search works on its own copy of the text, conditions and settings, so the book may change
-// or go away while it runs, and a cancelled search never has to be waited for: a hostile condition
-// that keeps the engine busy between two checks of the cancel flag cannot freeze the window. Rows
-// come back without labels: the view that labels them lives on the GUI thread.
+// or go away while it runs. Rows come back without labels: the view that labels them lives on the
+// GUI thread.
 class ChapterSearchWorker : public QObject
 {
     Q_OBJECT
@@ -27,13 +28,12 @@ public:
         ChapterSearchResult status = ChapterSearchResult::Done;
         ChapterTable table; // compacted: entry i is rows[i]
         std::vector<ChapterEntry> rows;
+        ChapterSearchReport report;
     };
 
-    // How long Cancel gives a search to notice before it is left to end on its own.
-    static constexpr int kCancelWaitMs = 250;
+    static constexpr int kCancelWaitMs = BackgroundJobs::kCancelWaitMs;
 
     explicit ChapterSearchWorker(QObject* parent = nullptr);
-    // Asks every search to stop; none reports any more.
     ~ChapterSearchWorker() override;
 
     // Cancels the current search, then starts this one; returns its generation. Finished is
@@ -47,21 +47,27 @@ public:
     bool WaitFor(int msecs);
     // The current search has not ended yet.
     bool IsRunning() const;
+    // Cancelled searches still running: 0 or 1.
+    int AbandonedCount();
 
     // The result of the current search once it ended; nothing for a forgotten or unfinished one.
     std::optional<Result> TakeResult(std::uint64_t generation);
+
+    // The search itself, on the calling thread.
+    static Result Search(const std::u16string& text, const ChapterConditionList& conditions,
+                         const ChapterSearchOptions& options, const std::atomic<bool>* cancel);
 
 signals:
     void Finished(quint64 generation);
 
 private:
-    struct Job;
-    struct Relay;
-    static void Run(const std::shared_ptr<Job>& job, const std::shared_ptr<Relay>& relay);
-    void Prune();
+    struct Slot
+    {
+        std::mutex lock;
+        std::optional<Result> result;
+    };
 
-    std::shared_ptr<Relay> m_relay;
-    std::shared_ptr<Job> m_current;
-    std::vector<std::shared_ptr<Job>> m_retired; // cancelled, maybe still running
+    BackgroundJobs m_jobs;
     std::uint64_t m_generation = 0;
+    std::shared_ptr<Slot> m_slot; // where the current search puts its result
 };

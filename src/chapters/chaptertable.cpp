@@ -24,7 +24,7 @@ int ChapterTable::RowAt(std::int32_t offset) const
 {
     int i = 0;
     while (i < kSize && m_entries[static_cast<std::size_t>(i)] >= 0 &&
-           m_entries[static_cast<std::size_t>(i)] <= offset)
+           m_entries[static_cast<std::size_t>(i)] < offset)
         ++i;
     if (i == 0)
         return m_entries[0] < 0 ? -1 : 0;

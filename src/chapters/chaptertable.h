@@ -20,9 +20,9 @@ public:
     int Count() const;
     // Non-negative entries ascending, then the free ones.
     void Compact();
-    // The row a reader at `offset` is in: the last chapter starting at or before `offset` (row 0
-    // when none does), or -1 for an empty table. A chapter that starts exactly at the reading
-    // position is the one being read, so it counts.
+    // The row a reader at `offset` is in: the last chapter starting before `offset` (row 0 when
+    // none does), or -1 for an empty table. The reading view gives the last offset it shows (the
+    // text's length on the last view), so a chapter starting anywhere on the view is the one read.
     int RowAt(std::int32_t offset) const;
 
     const std::array<std::int32_t, kSize>& Entries() const { return m_entries; }

@@ -2,6 +2,8 @@
 #include "chapters/regexmatcher.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <string>
 
 namespace {
 // Placed before the caller's pattern, where no text inserted later in the pattern can override
@@ -48,44 +50,129 @@ void RegexMatcher::SetPattern(const QString& pattern)
     m_regex->setPattern(PatternHead() + pattern);
 }
 
-bool RegexMatcher::FindAll(const char16_t* text, std::int32_t length, std::vector<RegexMatch>& matches,
-                           const std::atomic<bool>* cancel, std::size_t maxNonEmpty) const
+bool RegexMatcher::IsWholePattern(const QString& pattern)
 {
-    matches.clear();
-    if (!m_regex || m_refused || !m_regex->isValid() || (length > 0 && !text) || length < 0)
-        return false;
-    const QStringView subject(text, length);
-    auto fail = [&matches] {
-        matches.clear();
-        return false;
+    return QRegularExpression(pattern).isValid();
+}
+
+namespace {
+
+// The end (after its CR) of the line holding `at`; `length` for the last line.
+std::int32_t LineEnd(const char16_t* text, std::int32_t at, std::int32_t length)
+{
+    if (at >= length)
+        return length;
+    const char16_t* cr =
+        std::char_traits<char16_t>::find(text + at, static_cast<std::size_t>(length - at), u'\r');
+    return cr ? static_cast<std::int32_t>(cr - text) + 1 : length;
+}
+
+} // namespace
+
+// One FindAll: the matches so far and when to stop.
+struct RegexMatcher::Run
+{
+    const QRegularExpression& regex;
+    const char16_t* text;
+    std::int32_t length;
+    std::vector<RegexMatch>& matches;
+    const std::atomic<bool>* cancel;
+    std::size_t maxNonEmpty;
+    bool global;
+    std::size_t nonEmpty = 0;
+    bool full = false; // enough matches: stop with success
+
+    enum class Outcome
+    {
+        Ended,     // every start position before `startLimit` was tried
+        Failed,    // the engine gave up somewhere
+        Cancelled, // asked to stop
     };
-    if (!m_global) {
-        const QRegularExpressionMatch m = m_regex->match(subject);
-        if (!m.isValid())
-            return false;
-        if (m.hasMatch())
-            matches.push_back({static_cast<std::int32_t>(m.capturedStart()),
-                               static_cast<std::int32_t>(m.capturedLength())});
+
+    bool Cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+
+    // Matches starting in [from, startLimit) over a subject cut at `viewEnd`; at the end of the
+    // text the limit includes the end itself. `lastEnd` grows to the end of the last match taken.
+    Outcome Search(std::int32_t from, std::int32_t startLimit, std::int32_t viewEnd, std::int32_t& lastEnd)
+    {
+        const QStringView view(text, viewEnd);
+        QRegularExpressionMatchIterator it = regex.globalMatch(view, from);
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            const auto start = static_cast<std::int32_t>(m.capturedStart());
+            if (start >= startLimit && startLimit < length)
+                return Outcome::Ended;
+            const auto size = static_cast<std::int32_t>(m.capturedLength());
+            matches.push_back({start, size});
+            lastEnd = std::max(lastEnd, start + size);
+            if ((size > 0 && ++nonEmpty >= maxNonEmpty) || !global) {
+                full = true;
+                return Outcome::Ended;
+            }
+            if (Cancelled())
+                return Outcome::Cancelled;
+        }
+        // The iterator simply stops at an engine error; only its validity tells a cut list from a
+        // complete one.
+        return it.isValid() ? Outcome::Ended : Outcome::Failed;
+    }
+
+    // [from, windowEnd) line by line after a failed window: only the lines that fail are lost.
+    bool SearchLines(std::int32_t from, std::int32_t windowEnd, RegexRunReport* report)
+    {
+        while (from < windowEnd && !full) {
+            if (Cancelled())
+                return false;
+            const std::int32_t lineEnd = LineEnd(text, from, length);
+            std::int32_t lastEnd = from;
+            const Outcome outcome = Search(from, lineEnd, lineEnd, lastEnd);
+            if (outcome == Outcome::Cancelled)
+                return false;
+            if (outcome == Outcome::Failed && report)
+                ++report->failedLines;
+            from = std::max(lineEnd, lastEnd);
+        }
         return true;
     }
-    QRegularExpressionMatchIterator it = m_regex->globalMatch(subject);
-    std::size_t sinceCheck = 0;
-    std::size_t nonEmpty = 0;
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        matches.push_back(
-            {static_cast<std::int32_t>(m.capturedStart()), static_cast<std::int32_t>(m.capturedLength())});
-        if (m.capturedLength() > 0 && ++nonEmpty >= maxNonEmpty)
-            return true;
-        if (cancel && ++sinceCheck >= 256) {
-            sinceCheck = 0;
-            if (cancel->load(std::memory_order_relaxed))
-                return fail();
+
+    bool SearchAll(RegexRunReport* report)
+    {
+        std::int32_t pos = 0;
+        for (;;) {
+            if (Cancelled())
+                return false;
+            const bool last = length - pos <= kWindowUnits;
+            const std::int32_t windowEnd = last ? length : LineEnd(text, pos + kWindowUnits, length);
+            const std::int32_t viewEnd = LineEnd(text, windowEnd, length);
+            std::int32_t lastEnd = pos;
+            const Outcome outcome = Search(pos, windowEnd, viewEnd, lastEnd);
+            if (outcome == Outcome::Cancelled)
+                return false;
+            if (outcome == Outcome::Failed && !full && !SearchLines(lastEnd, windowEnd, report))
+                return false;
+            if (full || windowEnd >= length)
+                return true;
+            pos = std::max(windowEnd, lastEnd);
+            if (pos >= length)
+                return true;
         }
     }
-    // The iterator simply stops at an engine error; only its validity tells a cut list from a
-    // complete one.
-    if (!it.isValid() || (cancel && cancel->load(std::memory_order_relaxed)))
-        return fail();
+};
+
+bool RegexMatcher::FindAll(const char16_t* text, std::int32_t length, std::vector<RegexMatch>& matches,
+                           const std::atomic<bool>* cancel, std::size_t maxNonEmpty,
+                           RegexRunReport* report) const
+{
+    matches.clear();
+    if (report)
+        *report = {};
+    if (!m_regex || m_refused || !m_regex->isValid() || (length > 0 && !text) || length < 0)
+        return false;
+    static const char16_t kEmpty = 0;
+    Run run{*m_regex, text ? text : &kEmpty, length, matches, cancel, maxNonEmpty, m_global};
+    if (!run.SearchAll(report) || run.Cancelled()) {
+        matches.clear();
+        return false;
+    }
     return true;
 }

@@ -33,8 +33,13 @@ int CmdChapters(QStringList args)
     matcher.SetMultiline(true);
     const ChapterSearchOptions options = ChapterSearchOptions::FromSettings();
     ChapterTable table;
-    if (FindChapterStarts(text, length, matcher, conditions, options, table) != ChapterSearchResult::Done)
+    ChapterSearchReport report;
+    if (FindChapterStarts(text, length, matcher, conditions, options, table, nullptr, &report) !=
+        ChapterSearchResult::Done)
         return 1; // the reason is already on standard error
+    // What was left out goes to standard error, so the rows on standard output stay clean.
+    for (const QString& notice : ChapterSearchNotices(report))
+        ShowMessage(notice, MsgIcon::Warning);
     QString out;
     BuildChapterEntries(text, length, table, options.noDupChapter, {}, [&out](const ChapterEntry& e) {
         // A TAB, line break or other control character in a title would break the row into fields.

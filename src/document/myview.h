@@ -31,6 +31,8 @@ public:
         return {};
     }
     virtual std::int32_t CurrentOffset() const { return 0; }
+    // Changes whenever the view lays the book out anew, so that position labels may have changed.
+    virtual std::uint64_t LayoutGeneration() const { return 0; }
     virtual void Relayout() {}
 
     // Called when the view is created for a document or a document was opened into it.

@@ -9,7 +9,7 @@ int PaginateText(const char16_t* text, std::int32_t length, int lines, int lineL
                  const std::uint8_t* advances, PageTable& table, bool breakRules)
 {
     table.Clear();
-    if (lines <= 0 || text == nullptr || length <= 0 || advances == nullptr)
+    if (lines <= 0 || lineLength <= 0 || text == nullptr || length <= 0 || advances == nullptr)
         return 0;
     LineCutState state;
     state.breakRules = breakRules;

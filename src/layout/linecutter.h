@@ -14,12 +14,14 @@ class PageTable;
 // (LineCutState::breakRules), a line ended by its width then moves its end by ApplyLineBreakRules.
 // Pagination and page drawing both cut through CutLine, so every page holds exactly the units the
 // drawing code puts on it. Drawing a page: start at its PageStart with a fresh LineCutState, call
-// CutLine once per line slot (stop at the end of the text or on a line that takes nothing) and draw
-// the units [pos, end) of each line, skipping the CR that ends it.
+// CutLine once per line slot (stop at the end of the text) and draw the units [pos, end) of each
+// line, skipping the CR that ends it.
 //
 // A line from `pos`: units are taken while their summed advances stay within the line length; the
 // unit that would exceed it starts the next line. A CR ends the line and belongs to it; the end of
-// the text ends it too. A line that takes nothing (the first unit alone is too wide) ends the page.
+// the text ends it too. A line always takes at least one unit (a surrogate pair whole): a unit wider
+// than the line gets a line of its own, and drawing clips what overflows, so no text is ever left
+// without a page.
 
 // What CutLine learns from one line to the next. It only makes cutting faster: the result is the
 // same with a fresh state. `guess` is the length of the last plain cut ended by its width (most lines
@@ -65,9 +67,16 @@ inline std::int32_t FindCr(const char16_t* text, std::int32_t i, std::int32_t en
     return end;
 }
 
+// One unit, or two for a surrogate pair, which must not be split over two lines.
+inline std::int32_t UnitLength(const char16_t* text, std::int32_t i, std::int32_t end)
+{
+    const bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
+    return high && i + 1 < end && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF ? 2 : 1;
+}
+
 } // namespace linecut_detail
 
-// The end (exclusive) of the line that starts at `pos`; `pos` itself when nothing fits.
+// The end (exclusive) of the line that starts at `pos`; beyond `pos` whenever `pos` < `end`.
 [[gnu::always_inline]] inline std::int32_t CutLine(const char16_t* text, std::int32_t pos, std::int32_t end,
                                                    int lineLength, const std::uint8_t* advances,
                                                    LineCutState& state)
@@ -93,6 +102,8 @@ inline std::int32_t FindCr(const char16_t* text, std::int32_t i, std::int32_t en
     }
     if (next < 0)
         next = linecut_detail::CutFrom(text, pos, end, 0, lineLength, advances);
+    if (next == pos && pos < end)
+        next = pos + linecut_detail::UnitLength(text, pos, end);
     if (next > pos && next < end && text[next - 1] != u'\r') {
         state.guess = next - pos;
         if (state.breakRules)
@@ -109,8 +120,7 @@ inline std::int32_t CutLine(const char16_t* text, std::int32_t pos, std::int32_t
     return CutLine(text, pos, end, lineLength, advances, state);
 }
 
-// The end of the page that starts at `pos`: up to `lines` lines, fewer when a line takes nothing.
-// `pos` itself when the page takes nothing.
+// The end of the page that starts at `pos`: up to `lines` lines, fewer at the end of the text.
 [[gnu::always_inline]] inline std::int32_t CutPage(const char16_t* text, std::int32_t pos, std::int32_t end,
                                                    int lines, int lineLength, const std::uint8_t* advances,
                                                    LineCutState& state)
@@ -125,8 +135,8 @@ inline std::int32_t CutLine(const char16_t* text, std::int32_t pos, std::int32_t
 }
 
 // Fills `table` with the start of every page of `text`; returns the page count. No page when
-// `lines` <= 0 or the text is empty. A page that takes nothing (a unit wider than the line) ends
-// pagination there. The table is always rebuilt, so it never keeps pages of an older layout.
+// `lines` or `lineLength` is <= 0 or the text is empty. The table is always rebuilt, so it never keeps pages
+// of an older layout.
 int PaginateText(const char16_t* text, std::int32_t length, int lines, int lineLength,
                  const std::uint8_t* advances, PageTable& table, bool breakRules = false);
 

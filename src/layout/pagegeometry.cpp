@@ -12,7 +12,8 @@ QRect BookRect(const QRect& clientRect, bool forEditView)
     if (ParaGetInt(PARA_SHOW_MODE) == 0)
         return book;
     const int clientWidth = clientRect.width();
-    const int single = ParaGetInt(PARA_SINGLE_WIDTH);
+    // A width set below the minimum while running (the file's is corrected on loading).
+    const int single = std::max(kMinSingleWidth, ParaGetInt(PARA_SINGLE_WIDTH));
     if (!forEditView) {
         if (single < clientWidth) {
             book.setLeft(clientRect.left() + (clientWidth - single) / 2);

@@ -148,7 +148,11 @@ void PageRenderer::SyncFonts()
     m_fallback = fallback.isEmpty() ? QRawFont() : QRawFont::fromFont(SingleFamily(m_font, fallback));
     const QFontMetrics fm(primary);
     m_ascent = fm.ascent();
-    m_textHeight = fm.height();
+    // Chinese glyphs as they come out (with the font's fallback); Latin descenders may cross a rule,
+    // as on ruled paper, since at low line heights they reach the next line's ideographs.
+    const QRect ink = QFontMetrics(m_font).tightBoundingRect(QStringLiteral("\u56FD\u9F98\u4E66"));
+    m_inkTop = ink.isEmpty() ? -m_ascent : ink.top();
+    m_inkBottom = ink.isEmpty() ? 0 : ink.top() + ink.height() - 1;
     m_titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
     m_titleHeight = QFontInfo(m_titleFont).pixelSize();
     m_glyphCache.assign(65536, kUnknown);
@@ -248,6 +252,7 @@ std::int32_t PageRenderer::DrawHorizontal(const char16_t* text, std::int32_t pos
                 Add(glyph, QPointF(x, baseline));
             x += advance;
         }
+        m_overflow = m_overflow || x > rect.left() + lineLength;
         pos = next;
     }
     return pos;
@@ -304,6 +309,7 @@ std::int32_t PageRenderer::DrawVertical(const char16_t* text, std::int32_t pos, 
                 Add(glyph, QPointF(centre + shift, baseline));
             y += advance;
         }
+        m_overflow = m_overflow || y > rect.top() + lineLength;
         pos = next;
     }
     return pos;
@@ -507,12 +513,18 @@ void PageRenderer::Flush(QPainter& painter, bool vertical)
 void PageRenderer::DrawRuledLines(QPainter& painter, const QRect& rect, int lines, bool vertical) const
 {
     const QColor colour = ColourSetting(PARA_TEXT_LINE_COLOR);
+    // Each rule goes in the middle of the gap between one line's ink and the next line's, which
+    // the font's full height (far more than an em for CJK fonts) would overshoot at low line heights.
     if (vertical) {
-        const int first = rect.x() + rect.width() - m_cell - m_cell / 2 - 3;
+        // Glyphs are centred on their column, one cell wide: halfway to the next column's centre.
+        const int first = rect.x() + rect.width() - m_cell - (m_pitch + 1) / 2;
         for (int i = 0; i < lines; ++i)
             painter.fillRect(QRect(first - i * m_pitch, rect.top(), 1, rect.height()), colour);
     } else {
-        const int first = rect.top() + m_textHeight + 1;
+        const int inkEnd = m_ascent + m_inkBottom;         // last ink row of the first line
+        const int nextInk = m_ascent + m_inkTop + m_pitch; // first ink row of the second
+        const int gap = nextInk - inkEnd - 1;
+        const int first = rect.top() + inkEnd + 1 + std::max(0, gap - 1) / 2;
         for (int i = 0; i < lines; ++i)
             painter.fillRect(QRect(rect.left(), first + i * m_pitch, rect.width(), 1), colour);
     }
@@ -570,10 +582,19 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
     m_textColour = ColourSetting(PARA_TEXT_COLOR).rgb();
     painter.setPen(ColourSetting(PARA_TEXT_COLOR));
     painter.setBackgroundMode(Qt::TransparentMode);
+    m_overflow = false;
     const std::int32_t pos =
         vertical ? DrawVertical(buffer.Text(), start, end, rect, grid.lines, grid.lineLength)
                  : DrawHorizontal(buffer.Text(), start, end, rect, grid.lines, grid.lineLength);
-    Flush(painter, vertical);
+    // Only such a page pays for clipping, which sends the glyphs through the painter.
+    if (m_overflow) {
+        painter.save();
+        painter.setClipRect(rect, Qt::IntersectClip);
+        Flush(painter, vertical);
+        painter.restore();
+    } else {
+        Flush(painter, vertical);
+    }
     if (ParaGetInt(PARA_TEXT_SHOW_LINE) != 0)
         DrawRuledLines(painter, rect, grid.lines, vertical);
     if (numberPlace != 0 && ParaGetInt(PARA_SHOW_BOOK) != 0)

@@ -121,7 +121,9 @@ private:
     QFont m_titleFont; // page numbers; looked up with the reading font, not per page
     int m_titleHeight = 0;
     int m_ascent = 0;
-    int m_textHeight = 0;
+    // The rows the ink of a line of Chinese text covers, from the line's baseline.
+    int m_inkTop = 0;
+    int m_inkBottom = 0;
     int m_cell = 0;
     int m_pitch = 0;
     std::vector<std::uint32_t> m_glyphCache;         // per BMP unit: face in the top 2 bits, glyph below
@@ -135,6 +137,8 @@ private:
     std::vector<Placed> m_placed;
     std::vector<const Placed*> m_active;
     QRgb m_textColour = 0;
+    // A unit wider than the line was put on the page; its glyph must not reach past the page.
+    bool m_overflow = false;
     Batch m_batches[2];
     std::vector<Turned> m_turned;
     std::vector<Loose> m_loose;

@@ -56,6 +56,7 @@ constexpr int kFirstFontSize = 12;
 constexpr int kLastFontSize = 100;
 
 const QString kWidthTooLarge = QStringLiteral("单页书籍宽度不能超过当前屏幕宽度，请更正。");
+const QString kWidthTooSmall = QStringLiteral("单页书籍宽度不能小于%1像素，请更正。");
 
 QString Text(const char16_t* s)
 {
@@ -601,8 +602,10 @@ void DisplaySettingsDialog::RestoreSettings()
 void DisplaySettingsDialog::accept()
 {
     const int width = m_singleWidth->text().toInt();
-    if (FullScreenWidth() < width) {
-        ShowMessage(kWidthTooLarge, MsgIcon::Warning);
+    // An empty box reads as 0.
+    if (width < kMinSingleWidth || FullScreenWidth() < width) {
+        ShowMessage(width < kMinSingleWidth ? kWidthTooSmall.arg(kMinSingleWidth) : kWidthTooLarge,
+                    MsgIcon::Warning);
         m_singleWidth->setFocus();
         m_singleWidth->selectAll();
         return;

@@ -112,6 +112,11 @@ void CParaStrings::SetRaw(int stringIndex, const QString& value)
     m_strings[stringIndex] = value;
 }
 
+int DefaultSingleWidth(int fullScreenWidth)
+{
+    return std::max(600, (fullScreenWidth / 200) * 100);
+}
+
 CParaBlock::CParaBlock(const ParaScreen& screen)
 {
     ResetToDefaults(screen);
@@ -144,7 +149,7 @@ void CParaBlock::ResetToDefaults(const ParaScreen& screen)
     m_ints[PARA_SHOW_MODE] = 0;
     m_ints[PARA_BACK_COLOR] = 0;
     m_ints[PARA_BACK_IMG] = 4;
-    m_ints[PARA_SINGLE_WIDTH] = std::max(600, (cx / 200) * 100);
+    m_ints[PARA_SINGLE_WIDTH] = DefaultSingleWidth(cx);
     m_ints[PARA_VIEW_MODE] = 0;
     m_ints[PARA_VERTICAL_LINE] = 0;
     m_ints[PARA_SHOW_BOOK] = 1;
@@ -384,6 +389,9 @@ bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen)
         v[PARA_LINE_BREAK_RULES] = v[PARA_LINE_BREAK_RULES] != 0 ? 1 : 0;
         v[PARA_AUTO_TURN_SECONDS] =
             std::clamp(v[PARA_AUTO_TURN_SECONDS], kAutoTurnMinSeconds, kAutoTurnMaxSeconds);
+        // An emptied width box once stored 0: a book no wider than its margins shows nothing.
+        if (v[PARA_SINGLE_WIDTH] < kMinSingleWidth)
+            v[PARA_SINGLE_WIDTH] = DefaultSingleWidth(screen.fullScreenWidth);
     }
     for (int i = kParaIntCount; i < kParaCount; ++i) {
         const auto text = doc.Value(section, Key(i));

@@ -100,6 +100,11 @@ const char* ParaKeyName(int index);
 int ParaIndexOf(const QString& key);
 
 // Colour and width defaults that depend on the screen.
+// Below this the single-page book holds hardly a character between its margins.
+constexpr int kMinSingleWidth = 200;
+// PARA_SINGLE_WIDTH for a screen whose full-screen client is `fullScreenWidth` wide.
+int DefaultSingleWidth(int fullScreenWidth);
+
 struct ParaScreen
 {
     int fullScreenWidth = 1920; // width of a full-screen window's client area

@@ -85,6 +85,7 @@ void CLeafturnerView::OnInitialUpdate()
         // A new book starts at its beginning: the last book's place must not stand for it.
         ReportPosition();
     }
+    ++m_layoutGeneration;
     UpdateScrollRange();
     Repaint();
     if (m_host)
@@ -149,6 +150,7 @@ void CLeafturnerView::Relayout()
     if (!buffer)
         return;
     m_pageCount = buffer->Paginate(m_pageSize);
+    ++m_layoutGeneration;
     UpdateScrollRange();
     const int p = ClampPage(buffer->PageOf(m_currentOffset), m_pageCount, m_spread);
     if (p != m_currentPage) {
@@ -227,7 +229,10 @@ std::int32_t CLeafturnerView::CurrentOffset() const
     int b = m_currentPage + 1;
     if (m_spread)
         ++b;
-    const std::int32_t c = buffer->PageStart(std::min(b, m_pageCount - 1));
+    // On the last view the reader is at the end: a chapter that starts there is being read.
+    if (b >= m_pageCount)
+        return buffer->Length();
+    const std::int32_t c = buffer->PageStart(b);
     return c > 0 ? c - 1 : 0;
 }
 

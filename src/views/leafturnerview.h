@@ -25,6 +25,7 @@ public:
     QString FormatStatusText() const override;
     QString FormatPositionLabel(std::int32_t offset) const override;
     std::int32_t CurrentOffset() const override;
+    std::uint64_t LayoutGeneration() const override { return m_layoutGeneration; }
     void Relayout() override;
     void OnInitialUpdate() override;
 
@@ -84,6 +85,7 @@ private:
     ViewHost* m_host;
     int m_currentPage = 0;
     int m_pageCount = 0;
+    std::uint64_t m_layoutGeneration = 0;
     std::int32_t m_currentOffset = 0;
     QSize m_pageSize{0, 0};
     bool m_spread = false;

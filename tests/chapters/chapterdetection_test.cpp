@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -55,7 +57,8 @@ protected:
                              const ChapterSearchOptions& options)
     {
         m_text = text;
-        return FindChapterStarts(Utf16(), Length(), m_matcher, conditions, options, m_table);
+        return FindChapterStarts(Utf16(), Length(), m_matcher, conditions, options, m_table, nullptr,
+                                 &m_report);
     }
     std::vector<std::int32_t> Starts() const
     {
@@ -81,6 +84,7 @@ protected:
 
     RegexMatcher m_matcher;
     ChapterTable m_table;
+    ChapterSearchReport m_report;
     QString m_text;
     RecordingMessageSink m_sink;
     ScopedMessageSink m_scoped{&m_sink};
@@ -243,6 +247,13 @@ TEST_F(Detection, TableStopsAtCapInConditionThenTextOrder)
     Find(text, Conditions({QStringLiteral("*第×[章节]")}), AllKinds(0, true));
     ASSERT_EQ(m_table.Count(), ChapterTable::kSize);
     EXPECT_EQ(m_table[ChapterTable::kSize - 1], text.indexOf(QStringLiteral("第1096章")));
+    // The cap is told, not silent.
+    EXPECT_TRUE(m_report.tableFull);
+    EXPECT_TRUE(ChapterSearchNotices(m_report).join(u' ').contains(QStringLiteral("4096")));
+    Find(Book(lines.mid(0, 4095)), Conditions({QStringLiteral("*第×[章节]")}), AllKinds(0, true));
+    EXPECT_EQ(m_table.Count(), 4095);
+    EXPECT_FALSE(m_report.tableFull);
+    EXPECT_TRUE(ChapterSearchNotices(m_report).isEmpty());
 }
 
 TEST_F(Detection, LoneSurrogateDoesNotHideChapters)
@@ -251,28 +262,106 @@ TEST_F(Detection, LoneSurrogateDoesNotHideChapters)
     text[text.indexOf(u'?')] = QChar(0xD800);
     Find(text, Conditions({QStringLiteral("*第×[章]")}), AllKinds(0, true));
     EXPECT_EQ(m_table.Count(), 2);
-    // The engine itself refuses such a subject; the search works on a repaired copy.
+    // The engine itself refuses the line; the search works on a repaired copy.
     std::vector<RegexMatch> matches;
+    RegexRunReport report;
     m_matcher.SetPattern(QStringLiteral("第"));
-    EXPECT_FALSE(m_matcher.FindAll(Utf16(), Length(), matches));
-    EXPECT_TRUE(matches.empty());
+    EXPECT_TRUE(m_matcher.FindAll(Utf16(), Length(), matches, nullptr, SIZE_MAX, &report));
+    EXPECT_EQ(matches, (std::vector<RegexMatch>{{0, 1}, {10, 1}}));
+    EXPECT_EQ(report.failedLines, 1);
 }
 
-TEST_F(Detection, MatcherReportsEngineFailureInsteadOfCutList)
+TEST_F(Detection, MatcherGivesUpOnlyTheLineWhereTheEngineFails)
 {
     QString text = QStringLiteral("ok\rok\r") + QString(40, u'a') + QStringLiteral("b\rok\r");
     m_matcher.SetPattern(QStringLiteral("^(ok|(a+)+$)"));
     std::vector<RegexMatch> matches;
+    RegexRunReport report;
     const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
-    EXPECT_FALSE(m_matcher.FindAll(p, static_cast<std::int32_t>(text.size()), matches));
-    EXPECT_TRUE(matches.empty());
+    const auto n = static_cast<std::int32_t>(text.size());
+    ASSERT_TRUE(m_matcher.FindAll(p, n, matches, nullptr, SIZE_MAX, &report));
+    EXPECT_EQ(matches, (std::vector<RegexMatch>{{0, 2}, {3, 2}, {48, 2}}));
+    EXPECT_EQ(report.failedLines, 1);
 
     m_matcher.SetPattern(QStringLiteral("^ok"));
-    ASSERT_TRUE(m_matcher.FindAll(p, static_cast<std::int32_t>(text.size()), matches));
+    ASSERT_TRUE(m_matcher.FindAll(p, n, matches, nullptr, SIZE_MAX, &report));
     EXPECT_EQ(matches, (std::vector<RegexMatch>{{0, 2}, {3, 2}, {48, 2}}));
+    EXPECT_EQ(report.failedLines, 0);
     // A pattern cannot lift the step bound: verbs are only read at the very start.
     m_matcher.SetPattern(QStringLiteral("(*LIMIT_MATCH=1000000000)^x"));
-    EXPECT_FALSE(m_matcher.FindAll(p, static_cast<std::int32_t>(text.size()), matches));
+    EXPECT_FALSE(m_matcher.FindAll(p, n, matches));
+}
+
+// 10,000 blanks before a line's text: one search of the whole book failed at the step limit and
+// lost every chapter. Each line on its own is decided at once when the keyword's last character is
+// missing from it; where it is not, the attempt still fails, and only that line is given up and told.
+TEST_F(Detection, OneLongLineCostsAtMostThatLine)
+{
+    for (const QString& end : {QStringLiteral("x"), QStringLiteral("x章")}) {
+        const QString text = Book({QStringLiteral("第1章 甲"), QStringLiteral("正文"),
+                                   QString(10000, u' ') + end, QStringLiteral("第2章 乙")});
+        ASSERT_EQ(Find(text, Conditions({QStringLiteral("*第×[章]")}), AllKinds(10, true)),
+                  ChapterSearchResult::Done);
+        EXPECT_EQ(Titles(true), (QStringList{QStringLiteral("第1章 甲"), QStringLiteral("第2章 乙")}));
+        const bool givenUp = end.contains(u'章');
+        EXPECT_EQ(m_report.limitedConditions,
+                  givenUp ? QStringList{QStringLiteral("第×[章]")} : QStringList{});
+        const QStringList notices = ChapterSearchNotices(m_report);
+        ASSERT_EQ(notices.size(), givenUp ? 1 : 0);
+        if (givenUp) {
+            EXPECT_TRUE(notices[0].contains(QStringLiteral("“第×[章]”")));
+        }
+    }
+}
+
+// Searching a window of lines at a time finds what one search of the whole text finds, matches
+// across line ends and at the window edges included.
+TEST_F(Detection, WindowedSearchFindsWhatOneWholeSearchFinds)
+{
+    QString text;
+    for (int i = 0; text.size() < 5 * RegexMatcher::kWindowUnits; ++i)
+        text += QStringLiteral("第%1章 ab").arg(i) + QString(i % 37, u'字') + (i % 5 ? u'\r' : u'b') +
+                QStringLiteral("a\r");
+    const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
+    const auto n = static_cast<std::int32_t>(text.size());
+    for (const char* pattern :
+         {"^第\\d+章", "b\\ra", "b\\r?a\\r第\\d", "字*", "$", "(?<=\\r)a", "ab.*?\\r"}) {
+        const QString source = QString::fromUtf8(pattern);
+        std::vector<RegexMatch> expected;
+        QRegularExpression whole(QStringLiteral("(*CR)") + source, QRegularExpression::MultilineOption);
+        for (auto it = whole.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            expected.push_back({static_cast<std::int32_t>(m.capturedStart()),
+                                static_cast<std::int32_t>(m.capturedLength())});
+        }
+        m_matcher.SetPattern(source);
+        std::vector<RegexMatch> matches;
+        ASSERT_TRUE(m_matcher.FindAll(p, n, matches)) << pattern;
+        ASSERT_GT(expected.size(), 10u) << pattern;
+        EXPECT_EQ(matches, expected) << pattern;
+    }
+}
+
+// A keyword is a pattern of its own: it cannot close the group that keeps it at the line start.
+TEST_F(Detection, KeywordCannotEscapeItsGroup)
+{
+    const QString text =
+        Book({QStringLiteral("第1章 甲"), QStringLiteral("正文 y 字"), QStringLiteral("后记 完")});
+    const struct
+    {
+        const char* condition;
+        std::vector<std::int32_t> starts;
+    } cases[] = {
+        {"*x)|(y", {}},
+        {"*x)|(?:y", {}},
+        {"*第×[章])|(y", {}},
+        {"*第×[章]|后记", {0, 13}},
+        {"*(?:第×[章]|后记)", {0, 13}},
+    };
+    for (const auto& c : cases) {
+        Find(text, Conditions({QString::fromUtf8(c.condition)}), AllKinds(0, true));
+        EXPECT_EQ(Starts(), c.starts) << c.condition;
+    }
 }
 
 TEST_F(Detection, CancelLeavesEmptyTable)
@@ -306,10 +395,11 @@ TEST(ChapterTable, RowFollowsReadingPosition)
     t[0] = 10;
     t[1] = 50;
     t[2] = 90;
-    EXPECT_EQ(t.RowAt(0), 0);
-    EXPECT_EQ(t.RowAt(49), 0);
-    EXPECT_EQ(t.RowAt(50), 1);
-    EXPECT_EQ(t.RowAt(1000), 2);
+    // The last chapter starting before the reading position; row 0 before the first.
+    const std::pair<std::int32_t, int> cases[] = {{0, 0},  {10, 0}, {11, 0}, {50, 0},
+                                                  {51, 1}, {90, 1}, {91, 2}, {1000, 2}};
+    for (const auto& [offset, row] : cases)
+        EXPECT_EQ(t.RowAt(offset), row) << offset;
     for (int i = 0; i < ChapterTable::kSize; ++i)
         t[i] = i;
     EXPECT_EQ(t.RowAt(1 << 30), ChapterTable::kSize - 1);

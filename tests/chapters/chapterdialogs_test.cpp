@@ -229,6 +229,18 @@ TEST_F(ChapterDialogTest, DuplicateCheckSeesTheRowsAsTheyStand)
     Click(&dialog, "AddButton");
     EXPECT_EQ(dialog.List()->rowCount(), 13);
 
+    // The enabled mark cannot be typed: saved and read back it would change the condition.
+    CChapterConditionDlg marked(true, QString(), {});
+    marked.show();
+    for (const QString& text :
+         {QStringLiteral("*abc"), QStringLiteral(" \t*abc"), QStringLiteral("**第×章")}) {
+        m_sink.Clear();
+        EXPECT_TRUE(TypeAndConfirm(&marked, text)) << text.toStdString();
+        EXPECT_EQ(m_sink.Last(), QStringLiteral("抱歉，查询条件不能以“*”开头。"));
+    }
+    EXPECT_FALSE(TypeAndConfirm(&marked, QStringLiteral("第×章*")));
+    EXPECT_EQ(marked.Text(), QStringLiteral("第×章*"));
+
     CChapterConditionDlg longText(true, QString(), {});
     longText.Edit()->setText(QString(5000, u'字'));
     EXPECT_EQ(longText.Edit()->text().size(), CChapterConditionDlg::kMaxTextUnits);

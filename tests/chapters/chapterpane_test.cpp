@@ -8,6 +8,7 @@
 #include "chapters/chapterconditiondlg.h"
 #include "chapters/chapterlistdlg.h"
 #include "chapters/chaptersettingsdlg.h"
+#include "chapters/chaptertable.h"
 #include "chapters/conditionfile.h"
 #include "document/documenthost.h"
 #include "document/leafturnerdoc.h"
@@ -28,6 +29,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -35,6 +37,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -340,8 +343,13 @@ TEST_F(ChapterPaneTest, HostileConditionsLeaveTheOthersWorking)
         EXPECT_GT(ticks, 0);
     }
     EXPECT_EQ(pane->Conditions().Count(), 4);
-    ASSERT_EQ(List()->rowCount(), 6);
+    // "(a+)+$" gives up only the lines that cost too much; the lines of a's alone it does match
+    // (one row: their titles repeat), and the pane says what was given up.
+    ASSERT_EQ(List()->rowCount(), 7);
     EXPECT_EQ(List()->item(0, 1)->text(), QStringLiteral("第1章 风起"));
+    EXPECT_EQ(List()->item(6, 1)->text(), QString(31, u'a'));
+    EXPECT_TRUE(pane->Status()->text().contains(QStringLiteral("“(a+)+$”")))
+        << pane->Status()->text().toStdString();
 
     // A condition file of random bytes: the pane still opens and searches.
     Stop();
@@ -396,6 +404,91 @@ TEST_F(ChapterPaneTest, ClearDoesNotWaitForABusyEngine)
     EXPECT_EQ(List()->rowCount(), 4);
     // Not left running past the test.
     EXPECT_TRUE(Pane()->WaitForSearch(60000));
+}
+
+// What a search leaves out is said under the list; the rows it did find stay.
+TEST_F(ChapterPaneTest, StatusTellsWhatTheSearchLeftOut)
+{
+    ChapterConditionList conditions;
+    conditions.Add(QStringLiteral("*第×[章]"));
+    const QString longLine =
+        WriteBook(QStringLiteral("long.txt"), QStringLiteral("第1章 甲\n正文\n") + QString(10000, u' ') +
+                                                  QStringLiteral("x章\n第2章 乙\n"));
+    const QString many = WriteBook(QStringLiteral("many.txt"), Book(5000, QStringLiteral("第%1章 风起"), 0));
+    const QString plain = WriteBook(QStringLiteral("plain.txt"), Book(3));
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(SaveConditionFile(ConditionFilePath(), conditions));
+    ASSERT_NE(OpenPane(), nullptr);
+    EXPECT_TRUE(Pane()->Status()->isHidden());
+
+    ASSERT_TRUE(m_app->OpenDocumentFile(longLine));
+    WaitForRows();
+    ASSERT_EQ(List()->rowCount(), 2);
+    EXPECT_EQ(List()->item(1, 1)->text(), QStringLiteral("第2章 乙"));
+    EXPECT_FALSE(Pane()->Status()->isHidden());
+    EXPECT_TRUE(Pane()->Status()->text().contains(QStringLiteral("“第×[章]”")))
+        << Pane()->Status()->text().toStdString();
+
+    ASSERT_TRUE(m_app->OpenDocumentFile(many));
+    WaitForRows();
+    EXPECT_EQ(List()->rowCount(), ChapterTable::kSize);
+    EXPECT_TRUE(Pane()->Status()->text().contains(QStringLiteral("4096")))
+        << Pane()->Status()->text().toStdString();
+
+    ASSERT_TRUE(m_app->OpenDocumentFile(plain));
+    WaitForRows();
+    EXPECT_EQ(List()->rowCount(), 3);
+    EXPECT_TRUE(Pane()->Status()->isHidden());
+}
+
+// A chapter that starts on the view is the one being read, the last page's included.
+TEST_F(ChapterPaneTest, HighlightFollowsChaptersStartingOnTheViewUpToTheLastPage)
+{
+    const QString path = WriteBook(QStringLiteral("book.txt"), Book(3) + QStringLiteral("第4章 终\n完\n"));
+    ASSERT_TRUE(Start({path}));
+    CChapterListDlg* pane = OpenPane();
+    ASSERT_NE(pane, nullptr);
+    ASSERT_EQ(List()->rowCount(), 4);
+    CLeafturnerView* view = ReadingView();
+    TextBuffer* buffer = Frame()->Document()->Buffer();
+    const std::int32_t last = pane->Table()[3];
+    ASSERT_EQ(buffer->PageOf(last), view->PageCount() - 1);
+    ASSERT_GT(last, buffer->PageStart(view->PageCount() - 1));
+    Frame()->RouteCommand(Cmd::LastPage);
+    EXPECT_TRUE(WaitUntil([this] { return SelectedRow() == 3; }, 2000)) << SelectedRow();
+    Frame()->RouteCommand(Cmd::FirstPage);
+    EXPECT_TRUE(WaitUntil([this] { return SelectedRow() == 0; }, 2000)) << SelectedRow();
+}
+
+// Page numbers in the list are those of the layout on screen.
+TEST_F(ChapterPaneTest, PageLabelsFollowEveryNewLayout)
+{
+    const QString path = WriteBook(QStringLiteral("book.txt"), Book(20));
+    ASSERT_TRUE(Start({path}));
+    CChapterListDlg* pane = OpenPane();
+    ASSERT_NE(pane, nullptr);
+    ASSERT_EQ(List()->rowCount(), 20);
+    CLeafturnerView* view = ReadingView();
+    auto labelsMatch = [&] {
+        for (int i = 0; i < List()->rowCount(); ++i)
+            if (List()->item(i, 0)->text() != view->FormatPositionLabel(pane->Table()[i]))
+                return false;
+        return true;
+    };
+    const QString before = List()->item(19, 0)->text();
+    const std::vector<std::function<void()>> relayouts = {
+        [&] { Frame()->RouteCommand(Cmd::Vertical); },
+        [&] { Frame()->resize(Frame()->width() / 2 + 50, Frame()->height()); },
+        [&] { Frame()->RouteCommand(Cmd::Vertical); },
+    };
+    for (std::size_t k = 0; k < relayouts.size(); ++k) {
+        const int pages = view->PageCount();
+        relayouts[k]();
+        Settle();
+        ASSERT_NE(view->PageCount(), pages) << k;
+        EXPECT_TRUE(WaitUntil(labelsMatch, 2000)) << k;
+    }
+    EXPECT_NE(List()->item(19, 0)->text(), before);
 }
 
 TEST_F(ChapterPaneTest, StateAndFontSizeSurviveARestart)

@@ -67,6 +67,30 @@ TEST_F(ChaptersCli, ControlCharactersInTitlesAreWrittenAsSpaces)
     EXPECT_EQ(out.toStdString(), "0\t第1章 甲 乙 丙 丁\n12\t第2章 戊\n");
 }
 
+TEST_F(ChaptersCli, WhatTheSearchLeftOutGoesToStandardError)
+{
+    const QString chp = QStringLiteral("*第×[章]\r\n");
+    Write(QStringLiteral("Leafturner.chp"),
+          QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(chp.utf16()), chp.size() * 2));
+    // A line the engine gives up on: the other chapters still come out.
+    Write(QStringLiteral("book.txt"),
+          (QStringLiteral("第1章 甲\n正文\n") + QString(10000, u' ') + QStringLiteral("x章\n第2章 乙\n"))
+              .toUtf8());
+    QByteArray out, err;
+    ASSERT_EQ(Run(&out, &err), 0);
+    EXPECT_EQ(out.toStdString(), "0\t第1章 甲\n10012\t第2章 乙\n");
+    EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("“第×[章]”"))) << err.toStdString();
+
+    // More chapters than the table holds.
+    QString many;
+    for (int i = 1; i <= 5000; ++i)
+        many += QStringLiteral("第%1章\n").arg(i);
+    Write(QStringLiteral("book.txt"), many.toUtf8());
+    ASSERT_EQ(Run(&out, &err), 0);
+    EXPECT_EQ(out.count('\n'), 4096);
+    EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("4096"))) << err.toStdString();
+}
+
 TEST_F(ChaptersCli, FailuresExitWithMessage)
 {
     QByteArray out, err;

@@ -33,9 +33,10 @@ TEST(LineCutter, LineEndsAtWidthAtCrOrAtTextEnd)
     // The CR fits after a full line (advance 0) and belongs to it.
     EXPECT_EQ(CutLine(t, 4, end, 30, adv.data()), 8);
     EXPECT_EQ(CutLine(t, 8, end, 100, adv.data()), end);
-    // Nothing fits: the line takes no unit.
-    EXPECT_EQ(CutLine(t, 0, end, 9, adv.data()), 0);
-    EXPECT_EQ(CutLine(t, 0, end, -1, adv.data()), 0);
+    // Nothing fits: the line still takes its first unit.
+    EXPECT_EQ(CutLine(t, 0, end, 9, adv.data()), 1);
+    EXPECT_EQ(CutLine(t, 0, end, -1, adv.data()), 1);
+    EXPECT_EQ(CutLine(t, end, end, 9, adv.data()), end);
 }
 
 TEST(LineCutter, SurrogatePairStaysOnOneLine)
@@ -58,15 +59,30 @@ TEST(LineCutter, TwoLinePagesKeepEmptyLines)
     EXPECT_EQ(Paginate(u"abcdefg\r\rhi", 2, 30, adv.data()), (std::vector<std::int32_t>{0, 6, 9}));
 }
 
-TEST(LineCutter, UnitWiderThanLineStopsPagination)
+TEST(LineCutter, UnitWiderThanLineGetsALineOfItsOwn)
 {
     auto adv = UniformAdvances(10);
     adv[u'W'] = 50;
-    // The wide unit ends the page it would start a line on; no page starts after it.
-    EXPECT_EQ(Paginate(u"abWcd", 3, 40, adv.data()), (std::vector<std::int32_t>{0}));
-    EXPECT_EQ(Paginate(u"abcdefgh\rWxyz", 2, 40, adv.data()), (std::vector<std::int32_t>{0}));
-    EXPECT_EQ(Paginate(u"abcdefgh\rijkl\rWxyz", 2, 40, adv.data()), (std::vector<std::int32_t>{0, 9}));
-    EXPECT_TRUE(Paginate(u"Wabc", 3, 40, adv.data()).empty());
+    adv[0xD840] = 50; // the high half of U+20000
+    struct Case
+    {
+        std::u16string text;
+        int lines;
+        std::vector<std::int32_t> starts;
+    };
+    // Line length 40: the wide unit takes a line alone and the text after it still gets its pages.
+    const Case cases[] = {
+        {u"abWcd", 3, {0}},
+        {u"abcdefgh\rWxyz", 2, {0, 9}},
+        {u"abcdefgh\rijkl\rWxyz", 2, {0, 9, 15}},
+        {u"Wabc", 1, {0, 1}},
+        {u"WWW", 1, {0, 1, 2}},
+        // A wide pair stays whole on its line.
+        {u"\U00020000ab", 1, {0, 2}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Paginate(c.text, c.lines, 40, adv.data()), c.starts)
+            << std::string(c.text.begin(), c.text.end());
 }
 
 namespace {
@@ -84,6 +100,14 @@ std::int32_t ReferenceCut(const std::u16string& text, std::int32_t pos, int line
             return static_cast<std::int32_t>(i + 1);
     }
     return static_cast<std::int32_t>(text.size());
+}
+
+// With at least one unit on every line.
+std::int32_t ReferenceLine(const std::u16string& text, std::int32_t pos, int lineLength,
+                           const std::uint8_t* adv)
+{
+    const std::int32_t end = ReferenceCut(text, pos, lineLength, adv);
+    return end == pos && pos < static_cast<std::int32_t>(text.size()) ? pos + 1 : end;
 }
 
 } // namespace
@@ -116,7 +140,7 @@ TEST(LineCutter, PagesHoldExactlyWhatDrawingCuts)
     }
     const auto end = static_cast<std::int32_t>(text.size());
     for (const auto* adv : {scattered.data(), chinese.data()}) {
-        for (int lineLength : {30, 250, 312, 1000}) {
+        for (int lineLength : {20, 30, 250, 312, 1000}) {
             const int lines = 9;
             const auto starts = Paginate(text, lines, lineLength, adv);
             ASSERT_GT(starts.size(), 10u);
@@ -124,7 +148,7 @@ TEST(LineCutter, PagesHoldExactlyWhatDrawingCuts)
                 std::int32_t pos = starts[page];
                 for (int n = 0; n < lines && pos < end; ++n) {
                     const std::int32_t next = CutLine(text.data(), pos, end, lineLength, adv);
-                    ASSERT_EQ(next, ReferenceCut(text, pos, lineLength, adv));
+                    ASSERT_EQ(next, ReferenceLine(text, pos, lineLength, adv));
                     ASSERT_GT(next, pos);
                     pos = next;
                 }

@@ -79,6 +79,9 @@ TEST_F(PageGeometry, BookRectForReadingAndEditView)
     EXPECT_EQ(BookRect(client, true), QRect(50, 0, 900, 700));
     // A window narrower than the two insets gives an empty book, which page sizing ignores.
     EXPECT_TRUE(BookRect(QRect(0, 0, 60, 700), true).isEmpty());
+    // A width set to 0 while running never leaves a book with no room for text.
+    SetInt(PARA_SINGLE_WIDTH, 0);
+    EXPECT_EQ(BookRect(client, false), QRect(400, 0, 200, 700));
 }
 
 TEST(PageClamp, ClampAndPercent)

@@ -12,6 +12,7 @@
 #include "settings/parablock.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -507,3 +508,63 @@ TEST_F(PageRender, WelcomePictureCentredOneRowHigherOnBlack)
 }
 
 } // namespace
+
+TEST_F(PageRender, UnitWiderThanTheLineIsDrawnClippedToThePage)
+{
+    const int cell = CellSize();
+    ASSERT_GT(Advance(u'\u2E3A'), cell);
+    const QSize page(cell, LinePitch() * 3);
+    QRect rect;
+    auto buffer = MakeBuffer(u"\u4E66\u2E3A\u4E66\u4E66");
+    ASSERT_EQ(buffer->Paginate(page), 2);
+    const QImage image = DrawText(u"\u4E66\u2E3A\u4E66\u4E66", page, &rect);
+    EXPECT_GT(InkIn(image, QRect(rect.left(), rect.top() + LinePitch(), cell, LinePitch())), 0);
+    EXPECT_EQ(InkIn(image, QRect(rect.right() + 1, 0, image.width(), image.height())), 0);
+}
+
+TEST_F(PageRender, RuledLinesStayBetweenTheLinesAtEveryLineHeight)
+{
+    constexpr COLORREF kRule = RGBRef(255, 0, 0);
+    SetInt(PARA_TEXT_LINE_COLOR, static_cast<int>(kRule));
+    const std::u16string line = u"\u56FD\u9F98\u4E66\u6C38\u9EBB\u7FBD";
+    for (const int percent : {0, 1, 3, 10}) {
+        for (const bool vertical : {false, true}) {
+            SetInt(PARA_LINE_PERCENT, percent);
+            SetInt(PARA_VERTICAL_LINE, vertical ? 1 : 0);
+            ASSERT_TRUE(RebuildTextMetrics());
+            const int lines = 4;
+            const QSize page = vertical ? QSize(LinePitch() * lines, CellSize() * 8)
+                                        : QSize(CellSize() * 8, LinePitch() * lines);
+            std::u16string text;
+            for (int i = 0; i < lines; ++i)
+                text += line + u"\r";
+            SetInt(PARA_TEXT_SHOW_LINE, 0);
+            const QImage plain = DrawText(text, page);
+            SetInt(PARA_TEXT_SHOW_LINE, 1);
+            const QImage ruled = DrawText(text, page);
+            // Rows (columns, counted from the right, in vertical writing) holding ink and rules.
+            const int across = vertical ? plain.width() : plain.height();
+            const int along = vertical ? plain.height() : plain.width();
+            std::vector<bool> ink(static_cast<std::size_t>(across), false);
+            std::vector<int> rules;
+            for (int i = 0; i < across; ++i) {
+                bool rule = false;
+                for (int j = 0; j < along; ++j) {
+                    const QPoint at = vertical ? QPoint(plain.width() - 1 - i, j) : QPoint(j, i);
+                    if (qGray(plain.pixel(at)) < 200)
+                        ink[static_cast<std::size_t>(i)] = true;
+                    rule = rule || ruled.pixel(at) == Rgb(kRule);
+                }
+                if (rule)
+                    rules.push_back(i);
+            }
+            // The rules between the lines: clear of ink, each after the ink of its own line.
+            ASSERT_GE(rules.size(), static_cast<std::size_t>(lines - 1)) << percent << " " << vertical;
+            const auto firstInk = std::find(ink.begin(), ink.end(), true) - ink.begin();
+            EXPECT_GT(rules[0], firstInk) << percent << " " << vertical;
+            for (int k = 0; k + 1 < lines; ++k)
+                EXPECT_FALSE(ink[static_cast<std::size_t>(rules[static_cast<std::size_t>(k)])])
+                    << "percent index " << percent << " vertical " << vertical << " rule " << k;
+        }
+    }
+}

@@ -161,3 +161,21 @@ TEST_F(PaginateCli, LineStartsFollowTheProfilesLineBreakRules)
     run = Paginate(QStringList{hangBook, QStringLiteral("--offsets")} + window);
     EXPECT_EQ(run.exitCode, 2) << "--offsets and --lines together";
 }
+
+TEST_F(PaginateCli, UnitWiderThanTheLineLeavesNoTextWithoutAPage)
+{
+    // A one-character line holds U+2E3A (two ems) alone; the 300 characters after it keep their pages.
+    const QString text = QString(30, QChar(0x4E66)) + QChar(0x2E3A) + QString(300, QChar(0x4E66));
+    const QString book = WriteFile(QStringLiteral("wide.txt"), text.toUtf8());
+    const CliRun run =
+        Paginate({book, QStringLiteral("--window"), QStringLiteral("100x600"), QStringLiteral("--offsets")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 4);
+    ASSERT_TRUE(lines[2].startsWith(QStringLiteral("pages: ")));
+    const int pages = lines[2].mid(7).toInt();
+    ASSERT_EQ(lines.size(), 3 + pages);
+    // Thirteen one-character lines a page: 331 units on 26 pages, the last starting at 325.
+    EXPECT_EQ(pages, 26);
+    EXPECT_EQ(lines.back(), QStringLiteral("325"));
+}

@@ -281,6 +281,30 @@ TEST_F(DisplaySettingsTest, SingleWidthMayEqualTheScreenButNotExceedIt)
     EXPECT_EQ(Stored("PARA_SINGLE_WIDTH"), QString::number(screenWidth));
 }
 
+TEST_F(DisplaySettingsTest, SingleWidthBelowAReadableMinimumIsRefused)
+{
+    DisplaySettingsDialog* dialog = Open();
+    auto* edit = Child<QLineEdit>("SingleWidthEdit");
+    // An emptied box and widths too narrow for a line of text.
+    for (const QString& typed : {QString(), QStringLiteral("0"), QStringLiteral("199")}) {
+        edit->selectAll();
+        edit->del();
+        QTest::keyClicks(edit, typed);
+        m_sink.Clear();
+        Click("OkButton");
+        EXPECT_EQ(m_sink.Last(), QStringLiteral("单页书籍宽度不能小于200像素，请更正。"))
+            << typed.toStdString();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(Bytes(), m_before);
+    }
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("200"));
+    m_sink.Clear();
+    Click("OkButton");
+    EXPECT_TRUE(m_sink.Messages().isEmpty());
+    EXPECT_EQ(Stored("PARA_SINGLE_WIDTH"), QStringLiteral("200"));
+}
+
 TEST_F(DisplaySettingsTest, EnablingRulesInBothDisplayModes)
 {
     Open();

@@ -90,6 +90,19 @@ TEST_F(ParaBlockTest, ScreenWidthChoosesMarginAndSinglePageWidth)
     EXPECT_EQ(ParaGetInt(PARA_TEXT_BG_COLOR), 0x00DDEEFF);
 }
 
+TEST_F(ParaBlockTest, StoredSinglePageWidthBelowTheMinimumReadsAsTheDefault)
+{
+    const struct
+    {
+        const char* stored;
+        int read;
+    } cases[] = {{"0", 900}, {"-5", 900}, {"12", 900}, {"199", 900}, {"200", 200}, {"750", 750}};
+    for (const auto& c : cases) {
+        Load(QStringLiteral("PARA_SINGLE_WIDTH=") + QLatin1String(c.stored) + QStringLiteral("\r\n"));
+        EXPECT_EQ(ParaGetInt(PARA_SINGLE_WIDTH), c.read) << c.stored;
+    }
+}
+
 TEST_F(ParaBlockTest, SettersWriteOnlyWhatChanged)
 {
     Load(QStringLiteral("PARA_FONT_SIZE=30\r\n"));
