@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <cstdio>
+#include <optional>
 
 void CliWriteBytes(const QByteArray& bytes)
 {
@@ -26,8 +27,9 @@ void CliPrintLine(const QString& line)
 int CliUsageError(const QString& message)
 {
     std::fprintf(stderr, "leafturner-cli: %s\n", message.toUtf8().constData());
-    std::fprintf(stderr, "usage: leafturner-cli [--profile DIR] [--codepage NAME] COMMAND ...\n"
-                         "commands: info, text, settings, paginate, render, turn, chapters, reformat\n");
+    std::fprintf(stderr,
+                 "usage: leafturner-cli [--profile DIR] [--codepage NAME] [--encoding NAME] COMMAND ...\n"
+                 "commands: info, text, settings, paginate, render, turn, chapters, reformat\n");
     return 2;
 }
 
@@ -93,6 +95,8 @@ bool ParseInteger(const QString& text, int* value)
 
 namespace {
 
+std::optional<EncodingChoice> g_choice;
+
 // Passes messages on and remembers whether loading already told the user why it failed.
 class CountingSink : public MessageSink
 {
@@ -112,6 +116,11 @@ private:
 
 } // namespace
 
+void SetCliEncodingChoice(const EncodingChoice& choice)
+{
+    g_choice = choice;
+}
+
 int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer)
 {
     const QString name = QFileInfo(path).fileName();
@@ -120,7 +129,7 @@ int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer)
         return CliFail(QStringLiteral("leafturner-cli: only .txt books can be read: ") + path);
     CountingSink counting(CurrentMessageSink());
     ScopedMessageSink scoped(&counting);
-    buffer = CreateTextBuffer(path);
+    buffer = g_choice ? CreateTextBuffer(path, *g_choice) : CreateTextBuffer(path);
     if (buffer)
         return 0;
     return counting.Count() == 0 ? CliFail(QStringLiteral("文件打开失败。")) : 1;

@@ -1,6 +1,7 @@
 // leafturner-cli: the reader's libraries without a window, for scripts, tests and benchmarks.
 #include "cli/clicommand.h"
 
+#include "document/bookencoding.h"
 #include "settings/messagesink.h"
 #include "settings/profile.h"
 
@@ -35,6 +36,15 @@ int main(int argc, char** argv)
     QString error;
     if (!ExtractCoreOptions(args, options, &error))
         return CliUsageError(error);
+    QString encoding;
+    if (TakeOption(args, QStringLiteral("--encoding"), &encoding, &error)) {
+        const auto choice = ParseEncodingChoice(encoding);
+        if (!choice)
+            return CliUsageError(QStringLiteral("unknown encoding: ") + encoding);
+        SetCliEncodingChoice(*choice);
+    } else if (!error.isEmpty()) {
+        return CliUsageError(error);
+    }
     if (args.isEmpty())
         return CliUsageError(QStringLiteral("no command given"));
 
