@@ -19,4 +19,4 @@ struct DetectedEncoding
 // Anything short of a clear win, and any short text, keeps `defaultCodePage`.
 DetectedEncoding DetectEncoding(const std::uint8_t* data, std::size_t n, const QString& defaultCodePage);
 
-constexpr std::size_t kDetectSampleBytes = 128 * 1024;
+constexpr std::size_t kDetectSampleBytes = 64 * 1024;
