@@ -1,5 +1,7 @@
 // Opening a 10-million-character book, decoding and normalising it, against glibc iconv converting
-// the same bytes to UTF-16 in the same run; and the peak memory of one load.
+// the same bytes to UTF-16 in the same run; and the peak memory of one load. For books in a legacy
+// code page, also what detecting the code page costs on its own.
+#include "document/encodingdetect.h"
 #include "document/textbuffer.h"
 #include "settings/codepage.h"
 #include "settings/messagesink.h"
@@ -7,6 +9,7 @@
 #include "bookgen/bookgen.h"
 
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -52,6 +55,60 @@ const Book& GetBook(BookEncoding encoding)
     return b;
 }
 
+// Traditional Chinese sentences, shuffled into a book of about 20 MB in Big5.
+const QStringList& TraditionalSentences()
+{
+    static const QStringList sentences =
+        QStringLiteral(
+            "天色將晚的時候，他才從山上走下來。路邊的小店已經點起了燈。老闆娘站在門口，看著遠處的河水。"
+            "他走進店裡，要了一碗麵，坐在靠窗的地方慢慢地吃。窗外的風很大，吹得樹葉沙沙作響。"
+            "他想起小時候，母親也是這樣站在門口等他回家。那時候家裡很窮，可是每到過年，母親總會做一桌好菜。"
+            "後來他離開了家鄉，到很遠的城市去讀書。城市裡的生活很忙，他很少有時間回來看看。"
+            "店裡的人不多，只有兩個年輕人在角落裡低聲說話。老闆娘給他端來一杯熱茶，問他是不是從外地來的。")
+            .split(u'。', Qt::SkipEmptyParts);
+    return sentences;
+}
+
+struct LegacyBook
+{
+    QByteArray bytes;
+    QString path;
+};
+
+const LegacyBook& GetLegacyBook(bool big5)
+{
+    static LegacyBook books[2];
+    LegacyBook& b = books[big5 ? 1 : 0];
+    if (b.bytes.isEmpty()) {
+        QString text;
+        if (big5) {
+            std::uint64_t state = 2024;
+            const QStringList& sentences = TraditionalSentences();
+            while (text.size() < kCharacters) {
+                state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+                text += sentences[static_cast<qsizetype>((state >> 33) %
+                                                         static_cast<std::uint64_t>(sentences.size()))];
+                text += (state >> 20) % 5 == 0 ? QStringLiteral("。\r\n") : QStringLiteral("。");
+            }
+        } else {
+            BookOptions o;
+            o.characters = kCharacters;
+            o.encoding = BookEncoding::Gbk;
+            o.seed = 2024;
+            text = GenerateBookText(o);
+            text.replace(u'\n', QStringLiteral("\r\n"));
+        }
+        const QString name = big5 ? QStringLiteral("CP950") : QStringLiteral("GB18030");
+        b.bytes = CodePage::Utf16ToLegacy(name, reinterpret_cast<const char16_t*>(text.constData()),
+                                          static_cast<std::size_t>(text.size()));
+        b.path = Folder().filePath(big5 ? QStringLiteral("big5.txt") : QStringLiteral("gb18030.txt"));
+        QFile f(b.path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(b.bytes);
+    }
+    return b;
+}
+
 class QuietSink : public MessageSink
 {
 public:
@@ -83,6 +140,54 @@ void LoadBytes(benchmark::State& state, BookEncoding encoding)
         buffer.LoadFromBytes(reinterpret_cast<const std::uint8_t*>(book.bytes.constData()),
                              static_cast<std::size_t>(book.bytes.size()));
         benchmark::DoNotOptimize(buffer.Text());
+    }
+    state.SetBytesProcessed(state.iterations() * book.bytes.size());
+}
+
+// A legacy book opened with GB18030 as the default, as a new user's reader has it.
+void LoadLegacy(benchmark::State& state, bool big5)
+{
+    const LegacyBook& book = GetLegacyBook(big5);
+    CodePage::SetAnsiCodePage(QStringLiteral("GB18030"));
+    QuietSink sink;
+    ScopedMessageSink scoped(&sink);
+    for (auto _ : state) {
+        TextBuffer buffer;
+        if (!buffer.Load(book.path) ||
+            EncodingDisplayName(buffer) != QLatin1String(big5 ? "Big5" : "GB18030"))
+            state.SkipWithError("load failed or the code page was missed");
+        benchmark::DoNotOptimize(buffer.Text());
+    }
+    state.SetBytesProcessed(state.iterations() * book.bytes.size());
+}
+
+void DetectLegacy(benchmark::State& state, bool big5)
+{
+    const LegacyBook& book = GetLegacyBook(big5);
+    const auto* b = reinterpret_cast<const std::uint8_t*>(book.bytes.constData());
+    for (auto _ : state) {
+        const DetectedEncoding found =
+            DetectEncoding(b, static_cast<std::size_t>(book.bytes.size()), QStringLiteral("GB18030"));
+        benchmark::DoNotOptimize(found.codePage.size());
+    }
+}
+
+void IconvLegacy(benchmark::State& state, bool big5)
+{
+    const LegacyBook& book = GetLegacyBook(big5);
+    const std::size_t room = static_cast<std::size_t>(book.bytes.size()) + 1;
+    for (auto _ : state) {
+        iconv_t cd = iconv_open("UTF-16LE", big5 ? "CP950" : "GB18030");
+        std::unique_ptr<char16_t[]> out(new char16_t[room]);
+        char* ip = const_cast<char*>(book.bytes.constData());
+        std::size_t il = static_cast<std::size_t>(book.bytes.size());
+        char* op = reinterpret_cast<char*>(out.get());
+        std::size_t ol = room * 2;
+        iconv(cd, &ip, &il, &op, &ol);
+        iconv_close(cd);
+        const std::size_t units = NormaliseLineEnds(
+            out.get(), static_cast<std::size_t>(op - reinterpret_cast<char*>(out.get())) / 2);
+        benchmark::DoNotOptimize(units);
     }
     state.SetBytesProcessed(state.iterations() * book.bytes.size());
 }
@@ -169,6 +274,12 @@ BENCHMARK_CAPTURE(Iconv, gbk_20MB_normalised, BookEncoding::Gbk, "CP936", true, 
 BENCHMARK_CAPTURE(Iconv, gbk_20MB_normalised_reused, BookEncoding::Gbk, "CP936", true, true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(LoadFile, utf16le_20MB, BookEncoding::Utf16Le)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadLegacy, gb18030_20MB, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(IconvLegacy, gb18030_20MB_normalised, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DetectLegacy, gb18030_20MB, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LoadLegacy, big5_20MB, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(IconvLegacy, big5_20MB_normalised, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DetectLegacy, big5_20MB, true)->Unit(benchmark::kMillisecond);
 // Last: they change how malloc hands out memory.
 BENCHMARK_CAPTURE(PeakMemory, utf8, BookEncoding::Utf8)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(PeakMemory, gbk, BookEncoding::Gbk)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -216,6 +216,17 @@ def decode_figures(r):
                       at_most(ours / ref if ours is not None and ref else None, 1.0), p))
     out.append(Figure("open + decode UTF-16LE book (20 MB)", r.ms("LoadFile/utf16le_20MB"), "ms",
                       peak_mb=p))
+    # Detection's own cost against the whole open, and the open against iconv on the same bytes.
+    for enc, what in (("gb18030", "GB18030"), ("big5", "Big5")):
+        ours = r.ms("LoadLegacy/%s_20MB" % enc)
+        ref = r.ms("IconvLegacy/%s_20MB_normalised" % enc)
+        detect = r.ms("DetectLegacy/%s_20MB" % enc)
+        out.append(Figure("open + decode %s book, detected (20 MB)" % what, ours, "ms", ref,
+                          "iconv %s -> UTF-16 + one normalising pass" % what, peak_mb=p))
+        share = detect / ours * 100 if detect is not None and ours else None
+        out.append(Figure("encoding detection share of opening the %s book" % what, share, "%", None,
+                          "", "<= 5 % of the open", at_most(share, 5.0), p,
+                          note="detection alone %s" % fmt(detect, "ms")))
     for enc in ("utf8", "gbk", "utf16le"):
         name = "PeakMemory/" + enc
         used = r.counter(name, "peak_MB")

@@ -2,6 +2,7 @@
 #include "app/mainframe.h"
 #include "app/traymenu.h"
 
+#include "app/encodingmenu.h"
 #include "app/historycommand.h"
 #include "app/leafturnerapp.h"
 #include "document/leafturnerdoc.h"
@@ -206,6 +207,9 @@ void CMainFrame::CreateMenus()
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("文件(&F)"));
     add(file, {FileOpen, FileSave, FileSaveAs, 0, History});
+    m_encodingMenu = new EncodingMenu(this);
+    file->addMenu(m_encodingMenu->Menu());
+    file->addSeparator();
     m_recentMenu = file->addMenu(QStringLiteral("最近文件"));
     connect(m_recentMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateRecentFiles); // fresh percents
     for (int i = 0; i < 12; ++i)
@@ -242,6 +246,8 @@ void CMainFrame::CreateMenus()
     auto* reading = new QMenu(this);
     add(reading, {PrevPage, NextPage, FirstPage, LastPage, GoToPage, 0, Back, Forward, 0, AddBookmark,
                   ChapterList, 0, Vertical, DisplaySettings, 0, EditMode});
+    reading->addSeparator();
+    reading->addMenu(m_encodingMenu->Menu());
     m_contextMenus.insert(160, reading);
     auto* editing = new QMenu(this);
     add(editing, {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace,
@@ -263,6 +269,7 @@ void CMainFrame::CreateStatusBar()
     m_indicator->setAlignment(Qt::AlignCenter);
     m_indicator->setMinimumWidth(
         m_indicator->fontMetrics().horizontalAdvance(QStringLiteral("99999/99999, 100.00%")) + 12);
+    statusBar()->addPermanentWidget(m_encodingMenu->Pane());
     statusBar()->addPermanentWidget(m_indicator);
     statusBar()->showMessage(QStringLiteral("就绪"));
 }
@@ -379,6 +386,7 @@ void CMainFrame::UpdateCommandUI()
             a->setChecked(handled && ui.checked);
     }
     UpdateIndicator();
+    m_encodingMenu->Refresh(m_document);
 }
 
 void CMainFrame::PostCommand(int id)

@@ -14,6 +14,7 @@ class CCoolMenuManager;
 class CLeafturnerApp;
 class CLeafturnerDoc;
 class CToolBarEx;
+class EncodingMenu;
 class CMyView;
 class QAction;
 class QLabel;
@@ -82,6 +83,7 @@ public:
     CToolBarEx* ToolBar() const { return m_toolBar; }
     CCoolMenuManager* MenuManager() const { return m_menuManager; }
     QLabel* Indicator() const { return m_indicator; }
+    EncodingMenu* Encodings() const { return m_encodingMenu; }
     // The docking layout under "BarSec"; it is loaded only when every bar named in it exists now.
     bool LoadBarState();
     void SaveBarState();
@@ -133,6 +135,7 @@ private:
     QHash<int, QMenu*> m_contextMenus;
     QMenu* m_recentMenu = nullptr;
     QLabel* m_indicator = nullptr;
+    EncodingMenu* m_encodingMenu = nullptr;
     QString m_lastIndicator;
     QTimer* m_updateTimer = nullptr;
     QPointer<QWidget> m_viewWidget;

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <cstdio>
+#include <optional>
 
 bool CliWriteBytes(const QByteArray& bytes)
 {
@@ -39,8 +40,9 @@ int CliFinish(int status)
 int CliUsageError(const QString& message)
 {
     std::fprintf(stderr, "leafturner-cli: %s\n", message.toUtf8().constData());
-    std::fprintf(stderr, "usage: leafturner-cli [--profile DIR] [--codepage NAME] COMMAND ...\n"
-                         "commands: info, text, settings, paginate, render, turn, chapters, reformat\n");
+    std::fprintf(stderr,
+                 "usage: leafturner-cli [--profile DIR] [--codepage NAME] [--encoding NAME] COMMAND ...\n"
+                 "commands: info, text, settings, paginate, render, turn, chapters, reformat\n");
     return 2;
 }
 
@@ -106,6 +108,8 @@ bool ParseInteger(const QString& text, int* value)
 
 namespace {
 
+std::optional<EncodingChoice> g_choice;
+
 // Passes messages on and remembers whether loading already told the user why it failed.
 class CountingSink : public MessageSink
 {
@@ -125,6 +129,11 @@ private:
 
 } // namespace
 
+void SetCliEncodingChoice(const EncodingChoice& choice)
+{
+    g_choice = choice;
+}
+
 int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer)
 {
     const QString name = QFileInfo(path).fileName();
@@ -134,7 +143,7 @@ int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer)
         return CliFail(QStringLiteral("文件打开失败。"));
     CountingSink counting(CurrentMessageSink());
     ScopedMessageSink scoped(&counting);
-    buffer = CreateTextBuffer(path);
+    buffer = g_choice ? CreateTextBuffer(path, *g_choice) : CreateTextBuffer(path);
     if (buffer)
         return 0;
     return counting.Count() == 0 ? CliFail(QStringLiteral("文件打开失败。")) : 1;

@@ -7,6 +7,7 @@
 #include <memory>
 
 class TextBuffer;
+struct EncodingChoice;
 
 // Writes text as UTF-8 to standard output (no newline added); false once a write failed.
 bool CliWrite(const QString& text);
@@ -29,6 +30,9 @@ bool TakeFlag(QStringList& args, const QString& name);
 bool ParseWindowSize(const QString& text, QSize* size);
 // A whole decimal number, optionally negative.
 bool ParseInteger(const QString& text, int* value);
+
+// --encoding NAME for every book a command loads (Auto unless given).
+void SetCliEncodingChoice(const EncodingChoice& choice);
 
 // Loads a ".txt" book for a command. 0 on success; otherwise the exit status, its message already
 // on standard error.

@@ -1,4 +1,5 @@
-// leafturner-cli info BOOK: the encoding a book was read in and the length of its text.
+// leafturner-cli info BOOK: the encoding a book was read in, the length of its text and, for a
+// legacy code page, which one.
 #include "cli/clicommand.h"
 
 #include "document/textbuffer.h"
@@ -12,5 +13,8 @@ int CmdInfo(QStringList args)
         return status;
     CliPrintLine(QStringLiteral("encoding: ") + SourceEncodingName(buffer->Encoding()));
     CliPrintLine(QStringLiteral("length: ") + QString::number(buffer->Length()));
+    // An empty file was never read in any code page.
+    if (buffer->Encoding() == SourceEncoding::Ansi && buffer->HasText())
+        CliPrintLine(QStringLiteral("codepage: ") + EncodingDisplayName(*buffer));
     return 0;
 }

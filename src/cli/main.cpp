@@ -2,6 +2,7 @@
 #include "cli/clicommand.h"
 #include "cli/clihelp.h"
 
+#include "document/bookencoding.h"
 #include "layout/screendefaults.h"
 #include "settings/messagesink.h"
 #include "settings/profile.h"
@@ -40,6 +41,15 @@ int main(int argc, char** argv)
         return status;
     if (!ExtractCoreOptions(args, options, &error))
         return CliUsageError(error);
+    QString encoding;
+    if (TakeOption(args, QStringLiteral("--encoding"), &encoding, &error)) {
+        const auto choice = ParseEncodingChoice(encoding);
+        if (!choice)
+            return CliUsageError(QStringLiteral("unknown encoding: ") + encoding);
+        SetCliEncodingChoice(*choice);
+    } else if (!error.isEmpty()) {
+        return CliUsageError(error);
+    }
     if (args.isEmpty())
         return CliUsageError(QStringLiteral("no command given"));
 

@@ -1,6 +1,8 @@
 // TextBuffer: holding the text, its page table queries and the forwarding to the page engine.
 #include "document/textbuffer.h"
 
+#include "settings/codepage.h"
+
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
@@ -127,6 +129,11 @@ std::int32_t TextBuffer::Length() const
 
 bool HasBookExtension(const QString& path)
 {
+    return CreateTextBuffer(path, RememberedEncodingChoice(path));
+}
+
+std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path, const EncodingChoice& choice)
+{
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot >= 0 && name.mid(dot).compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0;
@@ -137,7 +144,25 @@ std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path)
     if (!HasBookExtension(path))
         return nullptr;
     auto buffer = std::make_unique<TextBuffer>();
+    buffer->SetEncodingChoice(choice);
     if (!buffer->Load(path))
         return nullptr;
     return buffer;
+}
+
+QString EncodingDisplayName(const TextBuffer& buffer)
+{
+    switch (buffer.Encoding()) {
+    case SourceEncoding::Ansi:
+        return CodePageDisplayName(buffer.CodePageName().isEmpty() ? CodePage::AnsiCodePageName()
+                                                                   : buffer.CodePageName());
+    case SourceEncoding::Utf16Le:
+        return QStringLiteral("UTF-16LE");
+    case SourceEncoding::Utf16Be:
+        return QStringLiteral("UTF-16BE");
+    case SourceEncoding::Utf8Bom:
+    case SourceEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    }
+    return {};
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "document/bookfingerprint.h"
+#include "document/bookencoding.h"
 #include "document/pagetable.h"
 #include "document/sourceencoding.h"
 
@@ -60,13 +61,27 @@ public:
     // The file's bytes: the text in the encoding it was read in, CR as CR LF. `written` is the encoding
     // the bytes are in: UTF-16LE for an Ansi text the code page cannot hold.
     QByteArray Encode(SourceEncoding* written = nullptr) const;
-    // Decodes bytes held in memory as if they were a file's contents (the reformat result).
-    bool LoadFromBytes(const std::uint8_t* data, std::size_t size);
+    // Decodes bytes held in memory as if they were a file's contents (the reformat result), detected
+    // unless `choice` says otherwise (the choice made for the file does not apply).
+    bool LoadFromBytes(const std::uint8_t* data, std::size_t size, const EncodingChoice& choice = {});
 
     const char16_t* Text() const { return m_text.get(); }
     bool HasText() const { return m_text != nullptr && m_length > 0; }
     SourceEncoding Encoding() const { return m_encoding; }
-    void SetEncoding(SourceEncoding encoding) { m_encoding = encoding; }
+    // Another encoding than the current one is written as the design has it: UTF-16 with its mark,
+    // Ansi in the ANSI code page. The same one keeps its code page and mark.
+    void SetEncoding(SourceEncoding encoding)
+    {
+        if (encoding != m_encoding)
+            Keep(encoding, {}, true);
+    }
+    // The code page an Ansi book was read in and is saved in (empty: the ANSI code page).
+    const QString& CodePageName() const { return m_codePage; }
+    // False for UTF-16 read without a mark, which is saved without one too.
+    bool HasMark() const { return m_marked; }
+    // How the next Load reads the file (detection unless chosen).
+    void SetEncodingChoice(const EncodingChoice& choice) { m_choice = choice; }
+    const EncodingChoice& Choice() const { return m_choice; }
     // Of the file as last loaded or saved; invalid for text that came from memory.
     const BookFingerprint& Fingerprint() const { return m_fingerprint; }
     PageTable& Pages() { return m_pages; }
@@ -78,6 +93,12 @@ private:
         void operator()(char16_t* p) const;
     };
     void Empty();
+    void Keep(SourceEncoding encoding, const QString& codePage, bool marked)
+    {
+        m_encoding = encoding;
+        m_codePage = codePage;
+        m_marked = marked;
+    }
     // Takes a malloc'ed, NUL-terminated text.
     void Adopt(char16_t* text, std::int32_t length);
 
@@ -86,6 +107,9 @@ private:
     std::int32_t m_length = 0;
     SourceEncoding m_encoding = SourceEncoding::Ansi;
     BookFingerprint m_fingerprint;
+    QString m_codePage;
+    bool m_marked = true;
+    EncodingChoice m_choice;
 };
 
 // Makes every line end one CR in place: CR LF and each run of LFs become one CR (a LF directly
@@ -95,5 +119,9 @@ std::size_t NormaliseLineEnds(char16_t* text, std::size_t n);
 // True when the file name ends in ".txt" (without regard to case): the only books the reader opens.
 bool HasBookExtension(const QString& path);
 // A buffer for a ".txt" path (extension compared without case), loaded; none for another extension
-// or a failed load.
+// or a failed load. Without a choice, the one remembered for the path (see BookEncodingMemory).
 std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path);
+std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path, const EncodingChoice& choice);
+
+// The encoding as users name it: "UTF-8", "UTF-16LE", "GB18030", "Big5"...
+QString EncodingDisplayName(const TextBuffer& buffer);

@@ -1,4 +1,5 @@
 // Loading, decoding and saving books.
+#include "document/encodingdetect.h"
 #include "document/readonlyfile_p.h"
 #include "document/textbuffer.h"
 #include "document/textcount_p.h"
@@ -63,6 +64,8 @@ struct Decoded
     Units text;
     std::size_t length = 0;
     bool normalised = false; // line ends already single CRs
+    QString codePage;        // the code page an Ansi reading used
+    bool marked = true;      // UTF-16 began with its mark
 };
 
 constexpr char16_t kCr = u'\r';
@@ -158,17 +161,22 @@ std::size_t ConvertUtf8(const std::uint8_t* data, std::size_t n, char16_t* out)
     return CodePage::Utf8ToUtf16(data, n, out, {.stopAtIllFormed = false, .crLineEnds = true});
 }
 
-std::size_t ConvertAnsi(const std::uint8_t* data, std::size_t n, char16_t* out)
+std::size_t ConvertLegacy(const QString& codePage, const std::uint8_t* data, std::size_t n, char16_t* out)
 {
     if (!out)
-        return CodePage::AnsiToUtf16(data, n, nullptr);
-    return NormaliseLineEnds(out, CodePage::AnsiToUtf16(data, n, out));
+        return CodePage::LegacyToUtf16(codePage, data, n, nullptr);
+    return NormaliseLineEnds(out, CodePage::LegacyToUtf16(codePage, data, n, out));
+}
+
+std::size_t ConvertAnsi(const std::uint8_t* data, std::size_t n, char16_t* out)
+{
+    return ConvertLegacy({}, data, n, out);
 }
 
 // Converts 8-bit bytes with `convert` (UTF-8 or the ANSI code page). Room is the byte count, which
 // bounds the units; beyond the offset limit the units are counted first so nothing wraps.
 template <typename Convert>
-Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding encoding, Convert* convert)
+Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding encoding, Convert convert)
 {
     Decoded d;
     d.encoding = encoding;
@@ -200,18 +208,22 @@ Decoded Convert8Bit(const std::uint8_t* data, std::size_t n, SourceEncoding enco
     return d;
 }
 
-// UTF-16 after its mark. With `owned` the file's own block becomes the text (no second copy).
-Decoded CopyUtf16(const std::uint8_t* data, std::size_t n, bool bigEndian, ReadOnlyFile::Buffer* owned)
+// UTF-16 after its mark (`skip` 2) or without one (0). With `owned` the file's own block becomes the
+// text (no second copy).
+Decoded CopyUtf16(const std::uint8_t* data, std::size_t n, bool bigEndian, ReadOnlyFile::Buffer* owned,
+                  std::size_t skip = 2)
 {
     Decoded d;
     d.encoding = bigEndian ? SourceEncoding::Utf16Be : SourceEncoding::Utf16Le;
-    const std::size_t units = (n - 2) / 2; // an odd last byte is dropped
+    d.marked = skip != 0;
+    const std::size_t units = (n - skip) / 2; // an odd last byte is dropped
     if (units > static_cast<std::size_t>(kMaxTextUnits)) {
         d.status = DecodeStatus::TooLarge;
         return d;
     }
     if (owned && owned->get() == data) {
-        std::memmove(owned->get(), data + 2, units * sizeof(char16_t));
+        if (skip != 0)
+            std::memmove(owned->get(), data + skip, units * sizeof(char16_t));
         d.text.reset(reinterpret_cast<char16_t*>(owned->release()));
     } else {
         d.text = AllocateUnits(units);
@@ -219,7 +231,7 @@ Decoded CopyUtf16(const std::uint8_t* data, std::size_t n, bool bigEndian, ReadO
             d.status = DecodeStatus::NoMemory;
             return d;
         }
-        std::memcpy(d.text.get(), data + 2, units * sizeof(char16_t));
+        std::memcpy(d.text.get(), data + skip, units * sizeof(char16_t));
     }
     if (bigEndian) {
         char16_t* t = d.text.get();
@@ -244,10 +256,10 @@ std::size_t AsciiPrefix(const std::uint8_t* b, std::size_t n)
     return i;
 }
 
-// Bytes without a mark: UTF-8 when the UTF-8 test accepts them, else the ANSI code page. Decoding
-// as UTF-8 answers the test on the way for well-formed text, so a UTF-8 book is read in one pass
-// and a legacy one is given up at its first double-byte character.
-Decoded DecodeUnmarked(const std::uint8_t* b, std::size_t n)
+// Bytes without a mark: UTF-8 when the UTF-8 test accepts them, else what detection finds, in the
+// end the ANSI code page. Decoding as UTF-8 answers the test on the way for well-formed text, so a
+// UTF-8 book is read in one pass and a legacy one is given up at its first double-byte character.
+Decoded DecodeUnmarked(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* owned)
 {
     Decoded d;
     d.text = AllocateUnits(n);
@@ -270,8 +282,16 @@ Decoded DecodeUnmarked(const std::uint8_t* b, std::size_t n)
         utf8 = true;
     }
     d.normalised = true;
-    if (!utf8)
-        units = steps([](auto p, auto m, auto out, bool&) { return ConvertAnsi(p, m, out); });
+    if (!utf8) {
+        const DetectedEncoding found = DetectEncoding(b, n, CodePage::AnsiCodePageName());
+        if (found.encoding != SourceEncoding::Ansi && n >= 2) {
+            d.text.reset();
+            return CopyUtf16(b, n, found.encoding == SourceEncoding::Utf16Be, owned, 0);
+        }
+        d.codePage = found.codePage;
+        units = steps(
+            [&found](auto p, auto m, auto out, bool&) { return ConvertLegacy(found.codePage, p, m, out); });
+    }
     d.encoding = utf8 ? SourceEncoding::Utf8 : SourceEncoding::Ansi;
     d.length = units;
     if (units == 0) {
@@ -283,9 +303,47 @@ Decoded DecodeUnmarked(const std::uint8_t* b, std::size_t n)
     return d;
 }
 
-// Recognises the encoding and converts; line ends are left as they are.
-Decoded DecodeBytes(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* owned)
+// Reads the bytes in the encoding the reader picked; a mark of that encoding is skipped.
+Decoded DecodeAsChosen(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* owned,
+                       const EncodingChoice& choice)
 {
+    switch (choice.kind) {
+    case EncodingChoice::Kind::Utf16Le:
+    case EncodingChoice::Kind::Utf16Be: {
+        const bool big = choice.kind == EncodingChoice::Kind::Utf16Be;
+        const bool mark = n >= 2 && b[0] == (big ? 0xFE : 0xFF) && b[1] == (big ? 0xFF : 0xFE);
+        if (n - (mark ? 2 : 0) >= 2)
+            return CopyUtf16(b, n, big, owned, mark ? 2 : 0);
+        break;
+    }
+    case EncodingChoice::Kind::Utf8: {
+        const bool mark = n >= 3 && IsUtf8Mark(b);
+        Decoded d = Convert8Bit(b + (mark ? 3 : 0), n - (mark ? 3 : 0),
+                                mark ? SourceEncoding::Utf8Bom : SourceEncoding::Utf8, ConvertUtf8);
+        if (d.status != DecodeStatus::NoText)
+            return d;
+        break;
+    }
+    case EncodingChoice::Kind::CodePage:
+    case EncodingChoice::Kind::Auto:
+        break;
+    }
+    // A code page, or UTF-16 too short to hold a unit.
+    const QString codePage =
+        choice.kind == EncodingChoice::Kind::CodePage ? choice.codePage : CodePage::AnsiCodePageName();
+    Decoded d = Convert8Bit(b, n, SourceEncoding::Ansi, [&codePage](auto p, auto m, auto out) {
+        return ConvertLegacy(codePage, p, m, out);
+    });
+    d.codePage = codePage;
+    return d;
+}
+
+// Recognises the encoding and converts; line ends are left as they are.
+Decoded DecodeBytes(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* owned,
+                    const EncodingChoice& choice)
+{
+    if (choice.kind != EncodingChoice::Kind::Auto)
+        return DecodeAsChosen(b, n, owned, choice);
     SourceEncoding encoding = SourceEncoding::Ansi;
     if (n > 2) {
         Decoded d;
@@ -299,7 +357,7 @@ Decoded DecodeBytes(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* 
             d = Convert8Bit(b + 3, n - 3, encoding, ConvertUtf8);
             tried = true;
         } else if (n <= static_cast<std::size_t>(kMaxTextUnits)) {
-            return DecodeUnmarked(b, n);
+            return DecodeUnmarked(b, n, owned);
         } else if (IsUtf8Text(b, n)) {
             encoding = SourceEncoding::Utf8;
             d = Convert8Bit(b, n, encoding, ConvertUtf8);
@@ -311,6 +369,7 @@ Decoded DecodeBytes(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* 
     // Nothing recognised, or a mark with nothing after it: the ANSI code page, the mark's encoding kept.
     Decoded d = Convert8Bit(b, n, encoding, ConvertAnsi);
     d.encoding = encoding;
+    d.codePage = CodePage::AnsiCodePageName();
     return d;
 }
 
@@ -507,16 +566,16 @@ bool TextBuffer::Load(const QString& path)
     }
     file.Close();
     m_fingerprint = FingerprintOfBytes(bytes.get(), got); // before decoding takes the block over
-    Decoded d = DecodeBytes(bytes.get(), got, &bytes);
+    Decoded d = DecodeBytes(bytes.get(), got, &bytes, m_choice);
     bytes.reset(); // the bytes are not kept once decoded
-    m_encoding = d.encoding;
+    Keep(d.encoding, d.codePage, d.marked);
     if (!Settle(d))
         return false;
     Adopt(d.text.release(), static_cast<std::int32_t>(d.length));
     return true;
 }
 
-bool TextBuffer::LoadFromBytes(const std::uint8_t* data, std::size_t size)
+bool TextBuffer::LoadFromBytes(const std::uint8_t* data, std::size_t size, const EncodingChoice& choice)
 {
     Empty();
     m_fingerprint = {};
@@ -524,8 +583,8 @@ bool TextBuffer::LoadFromBytes(const std::uint8_t* data, std::size_t size)
         ShowMessage(MsgEmpty());
         return true;
     }
-    Decoded d = DecodeBytes(data, size, nullptr);
-    m_encoding = d.encoding;
+    Decoded d = DecodeBytes(data, size, nullptr, choice);
+    Keep(d.encoding, d.codePage, d.marked);
     if (!Settle(d))
         return false;
     Adopt(d.text.release(), static_cast<std::int32_t>(d.length));
@@ -553,16 +612,17 @@ std::size_t CountCr(const char16_t* text, std::size_t n)
     return static_cast<std::size_t>(std::count(text, text + n, kCr));
 }
 
-QByteArray EncodeUtf16(const char16_t* text, std::size_t n, bool bigEndian)
+QByteArray EncodeUtf16(const char16_t* text, std::size_t n, bool bigEndian, bool mark = true)
 {
-    QByteArray out(static_cast<qsizetype>((1 + n + CountCr(text, n)) * 2), Qt::Uninitialized);
+    QByteArray out(static_cast<qsizetype>(((mark ? 1 : 0) + n + CountCr(text, n)) * 2), Qt::Uninitialized);
     auto* p = reinterpret_cast<std::uint8_t*>(out.data());
     auto put = [&](char16_t u) {
         p[bigEndian ? 1 : 0] = static_cast<std::uint8_t>(u & 0xFF);
         p[bigEndian ? 0 : 1] = static_cast<std::uint8_t>(u >> 8);
         p += 2;
     };
-    put(0xFEFF);
+    if (mark)
+        put(0xFEFF);
     for (std::size_t i = 0; i < n; ++i) {
         put(text[i]);
         if (text[i] == kCr)
@@ -584,7 +644,7 @@ QByteArray TextBuffer::Encode(SourceEncoding* written) const
     switch (encoding) {
     case SourceEncoding::Ansi: {
         bool exact = false;
-        const QByteArray ansi = CodePage::Utf16ToAnsi(text, n, &exact);
+        const QByteArray ansi = CodePage::Utf16ToLegacy(m_codePage, text, n, &exact);
         if (!exact) {
             // The code page cannot hold every character: keep them all as UTF-16LE. The stored
             // encoding stays, so the user's choice is not changed behind their back.
@@ -598,7 +658,7 @@ QByteArray TextBuffer::Encode(SourceEncoding* written) const
     }
     case SourceEncoding::Utf16Le:
     case SourceEncoding::Utf16Be:
-        out = EncodeUtf16(text, n, encoding == SourceEncoding::Utf16Be);
+        out = EncodeUtf16(text, n, encoding == SourceEncoding::Utf16Be, m_marked);
         break;
     case SourceEncoding::Utf8Bom:
     case SourceEncoding::Utf8: {

@@ -16,10 +16,10 @@ struct RepairResult
     QString text; // the replacement for the selection when repaired
 };
 
-// Converts the selection to the ANSI code page, takes away its first lead byte (a space stands in
-// for it when it is the very first byte) and decodes the rest again, so the bytes after it pair up
-// one byte later.
-RepairResult RepairGarbled(const QString& selection);
+// Converts the selection to the book's code page (empty: the ANSI code page), takes away its first
+// lead byte (a space stands in for it when it is the very first byte) and decodes the rest again, so
+// the bytes after it pair up one byte later.
+RepairResult RepairGarbled(const QString& selection, const QString& codePage = {});
 
 // The message the user sees for an outcome that repaired nothing (empty for Repaired).
 QString RepairMessage(RepairOutcome outcome);

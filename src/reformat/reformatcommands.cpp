@@ -155,7 +155,12 @@ void RunRepairCommand(CMyRichEditView& view)
     selected.replace(QChar::ParagraphSeparator, u'\r');
     RepairResult result;
     try {
-        result = RepairGarbled(selected);
+        // A book read in another code page than the ANSI one lost a byte of that code page.
+        QString codePage;
+        const CLeafturnerDoc* doc = view.GetDocument();
+        if (doc && doc->Buffer() && doc->Buffer()->Encoding() == SourceEncoding::Ansi)
+            codePage = doc->Buffer()->CodePageName();
+        result = RepairGarbled(selected, codePage);
     } catch (const std::bad_alloc&) {
         return;
     }

@@ -12,6 +12,8 @@
 #include <mutex>
 #include <new>
 #include <tmmintrin.h>
+#include <utility>
+#include <vector>
 
 namespace CodePage {
 namespace {
@@ -19,7 +21,7 @@ namespace {
 struct AnsiState
 {
     std::mutex lock;
-    QByteArray name = "CP936";
+    QByteArray name = "GB18030";
     std::array<bool, 256> lead{};
     bool asciiCompatible = true;
     int generation = 0;
@@ -77,6 +79,7 @@ struct Converter
 {
     iconv_t cd = reinterpret_cast<iconv_t>(-1);
     int generation = -1;
+    QByteArray name;
     ~Converter()
     {
         if (cd != reinterpret_cast<iconv_t>(-1))
@@ -84,25 +87,55 @@ struct Converter
     }
 };
 
-iconv_t Open(Converter& c, bool toUnicode, bool* asciiCompatible = nullptr)
+struct LeadTable
+{
+    std::array<bool, 256> lead{};
+    bool asciiCompatible = true;
+    bool known = false;
+};
+
+// Lead bytes of named code pages, computed once per name.
+LeadTable NamedLeadTable(const QByteArray& name)
+{
+    static std::mutex lock;
+    static std::vector<std::pair<QByteArray, LeadTable>> tables;
+    std::lock_guard guard(lock);
+    for (const auto& [n, t] : tables)
+        if (n == name)
+            return t;
+    LeadTable t;
+    t.known = ComputeLeadBytes(name, t.lead, &t.asciiCompatible);
+    if (tables.size() < 64)
+        tables.emplace_back(name, t);
+    return t;
+}
+
+// `named` empty: the ANSI code page.
+iconv_t Open(Converter& c, bool toUnicode, bool* asciiCompatible = nullptr, const QByteArray& named = {})
 {
     EnsureInitialised();
     AnsiState& s = State();
     QByteArray name;
-    int generation;
-    {
+    int generation = 0;
+    if (named.isEmpty()) {
         std::lock_guard guard(s.lock);
         name = s.name;
         generation = s.generation;
         if (asciiCompatible)
             *asciiCompatible = s.asciiCompatible;
+    } else {
+        name = named;
+        generation = -2;
+        if (asciiCompatible)
+            *asciiCompatible = NamedLeadTable(name).asciiCompatible;
     }
-    if (c.generation != generation || c.cd == reinterpret_cast<iconv_t>(-1)) {
+    if (c.generation != generation || c.name != name || c.cd == reinterpret_cast<iconv_t>(-1)) {
         if (c.cd != reinterpret_cast<iconv_t>(-1))
             iconv_close(c.cd);
         c.cd =
             toUnicode ? iconv_open("UTF-16LE", name.constData()) : iconv_open(name.constData(), "UTF-16LE");
         c.generation = generation;
+        c.name = name;
     }
     if (c.cd != reinterpret_cast<iconv_t>(-1))
         iconv(c.cd, nullptr, nullptr, nullptr, nullptr);
@@ -119,6 +152,23 @@ Converter& Encoder()
 {
     thread_local Converter c;
     return c;
+}
+
+Converter& NamedDecoder()
+{
+    thread_local Converter c;
+    return c;
+}
+
+Converter& NamedEncoder()
+{
+    thread_local Converter c;
+    return c;
+}
+
+QByteArray IconvName(const QString& name)
+{
+    return name.trimmed().toUpper().toLatin1();
 }
 
 inline bool IsCont(std::uint8_t b)
@@ -167,7 +217,7 @@ QString CodePageForLocale(const QString& localeName)
         return QStringLiteral("CP932");
     if (l.startsWith(u"ko"))
         return QStringLiteral("CP949");
-    return QStringLiteral("CP936");
+    return QStringLiteral("GB18030");
 }
 
 bool InitAnsiCodePage(const QString& override)
@@ -510,7 +560,7 @@ std::size_t NextAsciiRun(const std::uint8_t* data, std::size_t from, std::size_t
 // Decodes ANSI bytes. Writing: `out` holds `cap` units. Counting (`out` == nullptr): converts into a
 // scratch buffer and only counts. Bytes that start no character become U+FFFD.
 std::size_t DecodeAnsi(iconv_t cd, bool ascii, const std::uint8_t* data, std::size_t n, char16_t* out,
-                       std::size_t cap)
+                       std::size_t cap, std::size_t* invalid = nullptr)
 {
     std::array<char16_t, 8192> scratch;
     const bool counting = out == nullptr;
@@ -572,6 +622,8 @@ std::size_t DecodeAnsi(iconv_t cd, bool ascii, const std::uint8_t* data, std::si
                 continue;
             }
             // EILSEQ, or a character cut off by the end of the data: mark the byte and go on.
+            if (invalid)
+                ++*invalid;
             if (!put(0xFFFD))
                 return flushed + w;
             ++i;
@@ -583,22 +635,54 @@ std::size_t DecodeAnsi(iconv_t cd, bool ascii, const std::uint8_t* data, std::si
 
 } // namespace
 
-std::size_t AnsiToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
+namespace {
+
+std::size_t Decode(Converter& c, const QByteArray& named, const std::uint8_t* data, std::size_t n,
+                   char16_t* out, std::size_t* invalid)
 {
     if (data == nullptr || n == 0)
         return 0;
     bool ascii = true;
-    iconv_t cd = Open(Decoder(), true, &ascii);
+    iconv_t cd = Open(c, true, &ascii, named);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         // Without a converter, keep ASCII and mark the rest.
-        if (out)
-            for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t i = 0; i < n; ++i) {
+            if (out)
                 out[i] = data[i] < 0x80 ? data[i] : 0xFFFD;
+            if (invalid && data[i] >= 0x80)
+                ++*invalid;
+        }
         return n;
     }
     // Converting, iconv takes everything in one call: finding ASCII runs would cost more than it
     // saves in Chinese text. Counting skips them, so a huge file of mostly ASCII is judged quickly.
-    return DecodeAnsi(cd, ascii && out == nullptr, data, n, out, AnsiMaxUnits(n));
+    return DecodeAnsi(cd, ascii && out == nullptr, data, n, out, AnsiMaxUnits(n), invalid);
+}
+
+} // namespace
+
+std::size_t AnsiToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out)
+{
+    return Decode(Decoder(), {}, data, n, out, nullptr);
+}
+
+std::size_t LegacyToUtf16(const QString& codePage, const std::uint8_t* data, std::size_t n, char16_t* out,
+                          std::size_t* invalid)
+{
+    const QByteArray name = IconvName(codePage);
+    return Decode(name.isEmpty() ? Decoder() : NamedDecoder(), name, data, n, out, invalid);
+}
+
+bool IsKnownCodePage(const QString& name)
+{
+    const QByteArray n = IconvName(name);
+    if (n.isEmpty() || !NamedLeadTable(n).known)
+        return false;
+    iconv_t back = iconv_open(n.constData(), "UTF-16LE");
+    if (back == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv_close(back);
+    return true;
 }
 
 QString AnsiToQString(const QByteArray& bytes)
@@ -611,7 +695,9 @@ QString AnsiToQString(const QByteArray& bytes)
     return s;
 }
 
-QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact)
+namespace {
+
+QByteArray Encode(const QByteArray& named, const char16_t* text, std::size_t n, bool* exact)
 {
     bool isExact = true;
     QByteArray out;
@@ -620,7 +706,7 @@ QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact)
             *exact = true;
         return out;
     }
-    iconv_t cd = Open(Encoder(), false);
+    iconv_t cd = Open(named.isEmpty() ? Encoder() : NamedEncoder(), false, nullptr, named);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         out.reserve(static_cast<qsizetype>(n));
         for (std::size_t i = 0; i < n; ++i) {
@@ -682,13 +768,26 @@ QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact)
                 isExact = false;
             } else {
                 const std::size_t m =
-                    AnsiToUtf16(reinterpret_cast<const std::uint8_t*>(out.constData()), used, back.get());
+                    Decode(named.isEmpty() ? Decoder() : NamedDecoder(), named,
+                           reinterpret_cast<const std::uint8_t*>(out.constData()), used, back.get(), nullptr);
                 isExact = m == n && std::memcmp(back.get(), text, n * sizeof(char16_t)) == 0;
             }
         }
         *exact = isExact;
     }
     return out;
+}
+
+} // namespace
+
+QByteArray Utf16ToAnsi(const char16_t* text, std::size_t n, bool* exact)
+{
+    return Encode({}, text, n, exact);
+}
+
+QByteArray Utf16ToLegacy(const QString& codePage, const char16_t* text, std::size_t n, bool* exact)
+{
+    return Encode(IconvName(codePage), text, n, exact);
 }
 
 QByteArray QStringToAnsi(const QString& text, bool* exact)
@@ -703,6 +802,18 @@ bool IsLeadByte(std::uint8_t byte)
     AnsiState& s = State();
     std::lock_guard guard(s.lock);
     return s.lead[byte];
+}
+
+std::array<bool, 256> LeadBytes(const QString& codePage)
+{
+    const QByteArray name = IconvName(codePage);
+    if (name.isEmpty()) {
+        EnsureInitialised();
+        AnsiState& s = State();
+        std::lock_guard guard(s.lock);
+        return s.lead;
+    }
+    return NamedLeadTable(name).lead;
 }
 
 } // namespace CodePage

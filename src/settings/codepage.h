@@ -3,12 +3,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 // The reader keeps all text as UTF-16. Bytes without a mark that are not UTF-8 are read in one
-// legacy code page, the "ANSI code page": CP936 (GBK) unless the locale, --codepage or
+// legacy code page, the "ANSI code page": GB18030 unless the locale, --codepage or
 // LEAFTURNER_CODEPAGE chooses another. Conversions never throw; bytes that cannot be decoded
 // become U+FFFD and decoding goes on with the next byte.
 namespace CodePage {
@@ -18,7 +19,8 @@ namespace CodePage {
 bool SetAnsiCodePage(const QString& name);
 QString AnsiCodePageName();
 
-// The code page the locale implies: zh_TW/zh_HK -> CP950, ja -> CP932, ko -> CP949, else CP936.
+// The code page the locale implies: zh_TW/zh_HK -> CP950, ja -> CP932, ko -> CP949, else GB18030
+// (a superset of CP936: GBK bytes read the same, four-byte characters read too).
 QString CodePageForLocale(const QString& localeName);
 
 // Chooses the code page at start-up: `override` when not empty, else LEAFTURNER_CODEPAGE, else the
@@ -63,5 +65,15 @@ QByteArray QStringToAnsi(const QString& text, bool* exact = nullptr);
 
 // True when `byte` starts a two-byte character of the ANSI code page.
 bool IsLeadByte(std::uint8_t byte);
+
+// The same conversions in a named code page (an iconv name; empty: the ANSI code page), for books
+// read in another code page than the side files. `invalid`, when given, counts the bytes that
+// started no character.
+bool IsKnownCodePage(const QString& name);
+std::size_t LegacyToUtf16(const QString& codePage, const std::uint8_t* data, std::size_t n, char16_t* out,
+                          std::size_t* invalid = nullptr);
+QByteArray Utf16ToLegacy(const QString& codePage, const char16_t* text, std::size_t n, bool* exact = nullptr);
+// Which bytes start a multi-byte character (all false for an unknown name).
+std::array<bool, 256> LeadBytes(const QString& codePage);
 
 } // namespace CodePage

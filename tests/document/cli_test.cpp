@@ -77,6 +77,48 @@ TEST_F(CliTest, InfoAndTextOfABook)
     EXPECT_EQ(u16.out, QByteArray("encoding: Utf16Be\nlength: 1\n"));
 }
 
+// --encoding on the commands that load a book, and the code page info reports.
+TEST_F(CliTest, EncodingOptionAndCodePageLine)
+{
+    // 天色將晚的時候，他才從山上走下來。 in Big5, eight times over: long enough to be detected.
+    QByteArray big5;
+    for (int i = 0; i < 8; ++i)
+        big5 += "\xA4\xD1\xA6\xE2\xB1\x4E\xB1\xDF\xAA\xBA\xAE\xC9\xAD\xD4\xA1\x41\xA5\x4C\xA4\x7E"
+                "\xB1\x71\xA4\x73\xA4\x57\xA8\xAB\xA4\x55\xA8\xD3\xA1\x43\r\n";
+    const QString path = Write(QStringLiteral("big5.txt"), big5);
+    struct Case
+    {
+        QStringList args;
+        int status;
+        QByteArray out;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("info"), path}, 0, "encoding: Ansi\nlength: 144\ncodepage: Big5\n"},
+        {{QStringLiteral("info"), path, QStringLiteral("--encoding"), QStringLiteral("gb18030")},
+         0,
+         "encoding: Ansi\nlength: 144\ncodepage: GB18030\n"},
+        {{QStringLiteral("--encoding=UTF-16LE"), QStringLiteral("info"), path},
+         0,
+         "encoding: Utf16Le\nlength: 144\n"},
+        {{QStringLiteral("info"), path, QStringLiteral("--encoding"), QStringLiteral("auto")},
+         0,
+         "encoding: Ansi\nlength: 144\ncodepage: Big5\n"},
+        {{QStringLiteral("text"),
+          Write(QStringLiteral("le.txt"), QByteArray("a\0b\0\r\0\n\0", 8).repeated(40))},
+         0,
+         QByteArray("ab\n").repeated(40)},
+        {{QStringLiteral("info"), path, QStringLiteral("--encoding"), QStringLiteral("klingon")}, 2, ""},
+        {{QStringLiteral("info"), path, QStringLiteral("--encoding")}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString() << r.err.toStdString();
+        EXPECT_EQ(r.out, c.out) << c.args.join(u' ').toStdString();
+    }
+    EXPECT_EQ(Cli({QStringLiteral("text"), path, QStringLiteral("--encoding=Big5")}).out.left(9),
+              QString::fromUtf16(u"天色將").toUtf8());
+}
+
 TEST_F(CliTest, FailuresAndUsage)
 {
     CliRun r = Cli({QStringLiteral("info"), m_dir.filePath(QStringLiteral("missing.txt"))});

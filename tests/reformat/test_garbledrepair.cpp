@@ -62,4 +62,26 @@ TEST_F(GarbledRepair, DroppedByteInAGbkTextIsRepairedFromTheFirstGarbledCharacte
     EXPECT_EQ(repaired, QStringLiteral("第一章 起云涌天下大乱ok"));
 }
 
+// A Big5 book lost a byte of Big5, not of the ANSI code page: the repair works in the book's one.
+TEST_F(GarbledRepair, BookReadInAnotherCodePageIsRepairedInThatCodePage)
+{
+    const QString cp = QStringLiteral("CP950");
+    const QString original = QStringLiteral("天色將晚的時候他才從山上走下來ok");
+    QByteArray bytes = CodePage::Utf16ToLegacy(cp, reinterpret_cast<const char16_t*>(original.constData()),
+                                               static_cast<std::size_t>(original.size()));
+    bytes.remove(5, 1); // the trail byte of 將
+    QString garbled(bytes.size(), Qt::Uninitialized);
+    garbled.truncate(static_cast<qsizetype>(CodePage::LegacyToUtf16(
+        cp, reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()),
+        reinterpret_cast<char16_t*>(garbled.data()))));
+    ASSERT_TRUE(garbled.startsWith(QStringLiteral("天色")));
+    ASSERT_NE(garbled.mid(2, 4), original.mid(3, 4));
+
+    const qsizetype start = 2, end = garbled.size() - 1;
+    const RepairResult r = RepairGarbled(garbled.mid(start, end - start), cp);
+    ASSERT_EQ(r.outcome, RepairOutcome::Repaired);
+    const QString repaired = garbled.left(start) + r.text + garbled.mid(end);
+    EXPECT_TRUE(repaired.contains(QStringLiteral("的時候他才從山上走下來"))) << repaired.toStdString();
+}
+
 } // namespace

@@ -72,7 +72,42 @@ TEST(CodePageLocale, LocalePicksTheCodePage)
     EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("zh_HK")), QStringLiteral("CP950"));
     EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("ja_JP.UTF-8")), QStringLiteral("CP932"));
     EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("ko_KR")), QStringLiteral("CP949"));
-    EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("C.UTF-8")), QStringLiteral("CP936"));
+    EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("C.UTF-8")), QStringLiteral("GB18030"));
+    EXPECT_EQ(CodePage::CodePageForLocale(QStringLiteral("zh_CN.GBK")), QStringLiteral("GB18030"));
+}
+
+// GB18030 reads every GBK book the same, and also the four-byte characters GBK lacks, and writes
+// them back; a named code page works without changing the ANSI one.
+TEST(CodePageLocale, Gb18030ReadsGbkAndFourByteCharacters)
+{
+    ASSERT_TRUE(CodePage::SetAnsiCodePage(QStringLiteral("CP936")));
+    const QByteArray gbk("\xCC\xEC\xC9\xAB\xBD\xAB\xCD\xED\x81\x40\xA3\xAC"); // 天色将晚丂，
+    const QString viaGbk = CodePage::AnsiToQString(gbk);
+    QString viaGb18030(gbk.size(), Qt::Uninitialized);
+    std::size_t invalid = 0;
+    viaGb18030.truncate(static_cast<qsizetype>(CodePage::LegacyToUtf16(
+        QStringLiteral("GB18030"), reinterpret_cast<const std::uint8_t*>(gbk.constData()),
+        static_cast<std::size_t>(gbk.size()), reinterpret_cast<char16_t*>(viaGb18030.data()), &invalid)));
+    EXPECT_EQ(viaGb18030, viaGbk);
+    EXPECT_EQ(invalid, 0u);
+    EXPECT_EQ(CodePage::AnsiCodePageName(), QStringLiteral("CP936"));
+
+    const QString rare = QString::fromUtf8("\xF0\xA0\x80\x80\xE4\xB8\x80\xE2\x82\xAC"); // U+20000 一 €
+    bool exact = false;
+    const QByteArray bytes = CodePage::Utf16ToLegacy(QStringLiteral("GB18030"),
+                                                     reinterpret_cast<const char16_t*>(rare.constData()),
+                                                     static_cast<std::size_t>(rare.size()), &exact);
+    EXPECT_TRUE(exact);
+    EXPECT_EQ(bytes, QByteArray("\x95\x32\x82\x36\xD2\xBB\xA2\xE3"));
+    (void)CodePage::QStringToAnsi(rare, &exact);
+    EXPECT_FALSE(exact); // CP936 cannot hold U+20000
+    ASSERT_TRUE(CodePage::SetAnsiCodePage(QStringLiteral("GB18030")));
+    EXPECT_EQ(CodePage::AnsiToQString(bytes), rare);
+    EXPECT_TRUE(CodePage::IsLeadByte(0x95));
+    ASSERT_TRUE(CodePage::SetAnsiCodePage(QStringLiteral("CP936")));
+    EXPECT_TRUE(CodePage::LeadBytes(QStringLiteral("CP950"))[0xA4]);
+    EXPECT_FALSE(CodePage::LeadBytes(QStringLiteral("CP932"))[0xB5]);
+    EXPECT_FALSE(CodePage::IsKnownCodePage(QStringLiteral("NO-SUCH-CODEPAGE")));
 }
 
 } // namespace
