@@ -30,9 +30,28 @@ CHistoryCommand::CHistoryCommand(CMainFrame* frame, CLeafturnerApp* app)
     frame->AddCommandHandler(this);
     connect(&m_poll, &QTimer::timeout, this, &CHistoryCommand::Poll);
     m_poll.start(kPollMilliseconds);
+    if (m_store->IsAvailable())
+        SetBookEncodingMemory(this);
 }
 
-CHistoryCommand::~CHistoryCommand() = default; // the store writes what is pending
+CHistoryCommand::~CHistoryCommand()
+{
+    if (&CurrentBookEncodingMemory() == this)
+        SetBookEncodingMemory(nullptr);
+} // the store writes what is pending
+
+QString CHistoryCommand::ChosenEncoding(const QString& path)
+{
+    const auto row = m_store->Find(path);
+    return row ? row->encoding : QString();
+}
+
+void CHistoryCommand::SetChosenEncoding(const QString& path, const QString& name)
+{
+    const QString stored = name.compare(u"auto", Qt::CaseInsensitive) == 0 ? QString() : name;
+    if (!m_store->SetEncoding(path, stored))
+        m_pendingEncoding = {path, stored}; // a book not yet in the history: kept for its row
+}
 
 void CHistoryCommand::Poll()
 {
@@ -68,8 +87,15 @@ void CHistoryCommand::BookOpened(bool routeHasPosition)
     m_path = doc->PathName();
     m_fingerprint = buffer->Fingerprint();
     m_length = buffer->Length();
-    const auto row =
-        m_store->OpenBook(m_path, m_fingerprint, m_length, SourceEncodingName(buffer->Encoding()));
+    // A choice made before the book had a row goes into it; a detected encoding stores nothing.
+    const EncodingChoice& choice = buffer->Choice();
+    QString chosen = choice.kind == EncodingChoice::Kind::Auto ? QString() : EncodingChoiceName(choice);
+    if (m_pendingEncoding.first == m_path)
+        chosen = m_pendingEncoding.second;
+    m_pendingEncoding = {};
+    const auto row = m_store->OpenBook(m_path, m_fingerprint, m_length, chosen);
+    if (row && !chosen.isEmpty() && row->encoding != chosen)
+        m_store->SetEncoding(m_path, chosen);
     CMyView* view = m_frame->ActiveView();
     if (view && row && !routeHasPosition && row->position > 0)
         view->GoToOffset(row->position);

@@ -2,6 +2,7 @@
 // reader moves, the "阅读记录" dialog, moved bookmarks and the percent in the recent-file menu.
 #pragma once
 
+#include "document/bookencoding.h"
 #include "document/bookfingerprint.h"
 #include "ui/cmdtarget.h"
 
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <utility>
 
 class CLeafturnerApp;
 class CMainFrame;
@@ -17,7 +19,7 @@ class HistoryStore;
 // A child of the frame, registered there as a command handler. The open book's position is read
 // (as the views keep it in PARA_LAST_POS) a few times a second and handed to the store, which writes at most
 // once a second on its own thread, so a page turn never waits for the disk.
-class CHistoryCommand : public QObject, public CCmdTarget
+class CHistoryCommand : public QObject, public CCmdTarget, public BookEncodingMemory
 {
     Q_OBJECT
 public:
@@ -40,6 +42,10 @@ public:
     // "45.2%" for a remembered book, empty otherwise.
     QString ProgressText(const QString& path) const;
 
+    // The encoding chosen for each book lives in its row, so it holds across restarts.
+    QString ChosenEncoding(const QString& path) override;
+    void SetChosenEncoding(const QString& path, const QString& name) override;
+
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CmdUI& ui) override;
 
@@ -57,4 +63,6 @@ private:
     BookFingerprint m_fingerprint;
     std::int32_t m_offset = -1;
     std::int32_t m_length = -1;
+    // An encoding chosen for a book the history has no row for yet: (path, name).
+    std::pair<QString, QString> m_pendingEncoding;
 };

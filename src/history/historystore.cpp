@@ -263,6 +263,17 @@ void HistoryStore::NoteSaved(const QString& path, const BookFingerprint& fingerp
         m_openPath = path;
 }
 
+bool HistoryStore::SetEncoding(const QString& path, const QString& encoding)
+{
+    if (IsReadOnly() || path.isEmpty())
+        return false;
+    std::optional<BookRecord> row = Find(path);
+    if (!row)
+        return false;
+    row->encoding = encoding;
+    return m_db->Put(*row);
+}
+
 std::optional<BookRecord> HistoryStore::Find(const QString& path) const
 {
     if (!m_db)

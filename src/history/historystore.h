@@ -49,6 +49,8 @@ public:
     // Most recent first, pending positions included.
     std::vector<BookRecord> All();
     bool Remove(const QString& path);
+    // The encoding the user chose for the book at `path` (empty: detected); false when it has no row.
+    bool SetEncoding(const QString& path, const QString& encoding);
     // Drops the rows whose file no longer exists; returns how many.
     int RemoveMissing();
 
