@@ -65,6 +65,8 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     new CChapterPaneCommand(m_frame.get()); // a child of the frame
     new CFileListCommand(m_frame.get());    // a child of the frame
+    // After the panes registered: a layout naming them is theirs to take when they are built.
+    m_frame->LoadBarState();
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 
@@ -89,6 +91,7 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
             QFileInfo(m_firstRunBook).isFile())
             OpenDocumentFile(m_firstRunBook);
     }
+    m_frame->ReopenPanes();
     m_frame->UpdateCommandUI();
     return true;
 }
@@ -102,13 +105,37 @@ void CLeafturnerApp::RestoreLastBook()
     const QString last = ParaGetString(PARA_LAST_PATH);
     if (last.isEmpty() || !QFileInfo::exists(last))
         return;
-    const std::int32_t position = ParaGetInt(PARA_LAST_POS);
-    OpenDocumentFile(last);
-    if (CMyView* view = m_frame->ActiveView())
-        view->GoToOffset(position);
+    LoadAt(last, ParaGetInt(PARA_LAST_POS));
+}
+
+bool CLeafturnerApp::IsOpenBook(const QString& path) const
+{
+    if (!m_document || !m_document->Buffer() || path.isEmpty())
+        return false;
+    const QString open = QFileInfo(m_document->PathName()).canonicalFilePath();
+    return !open.isEmpty() && QFileInfo(path).canonicalFilePath() == open;
 }
 
 bool CLeafturnerApp::OpenDocumentFile(const QString& path)
+{
+    if (!m_document || !m_frame)
+        return false;
+    // The book on screen is only brought forward: its place and history stay.
+    if (IsOpenBook(path)) {
+        AddToRecentFiles(m_document->PathName());
+        if (QWidget* widget = m_frame->ActiveViewWidget())
+            widget->setFocus();
+        return true;
+    }
+    return ReloadDocumentFile(path);
+}
+
+bool CLeafturnerApp::ReloadDocumentFile(const QString& path)
+{
+    return LoadAt(path, 0);
+}
+
+bool CLeafturnerApp::LoadAt(const QString& path, std::int32_t position)
 {
     if (!m_document || !m_frame)
         return false;
@@ -120,6 +147,9 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path)
         return false;
     }
     m_frame->InitialUpdateView();
+    // Shown at its place at once, and that place recorded: the previous book's no longer stands.
+    if (CMyView* view = m_frame->ActiveView())
+        view->GoToOffset(position);
     if (m_document->Buffer())
         AddToRecentFiles(m_document->PathName());
     m_frame->ChapterPaneRefresh();
@@ -132,10 +162,12 @@ bool CLeafturnerApp::OpenBookmark(const QString& name)
     const BookmarkEntry mark = BookmarkFile::Default().Read(name);
     if (mark.path.isEmpty() || !QFileInfo(mark.path).isFile())
         return false;
-    if (!OpenDocumentFile(mark.path))
+    if (IsOpenBook(mark.path)) {
+        if (CMyView* view = m_frame->ActiveView())
+            view->GoToOffset(mark.position);
+    } else if (!LoadAt(mark.path, mark.position)) {
         return false;
-    if (CMyView* view = m_frame->ActiveView())
-        view->GoToOffset(mark.position);
+    }
     if (QWidget* widget = m_frame->ActiveViewWidget())
         widget->setFocus();
     return true;
@@ -179,8 +211,9 @@ void CLeafturnerApp::AddToRecentFiles(const QString& path)
 
 bool CLeafturnerApp::CheckChosenPath(const QString& path, bool mustExist)
 {
-    if (path.contains(u'?')) {
-        ShowMessage(QStringLiteral("路径含无效字符（?）：\r\n") + path, MsgIcon::Warning);
+    // Linux names may hold any character but NUL ('?' included).
+    if (path.contains(QChar(0))) {
+        ShowMessage(QStringLiteral("指定的文件不存在或文件名异常。"), MsgIcon::Warning);
         return false;
     }
     if (mustExist && !QFileInfo(path).isFile()) {

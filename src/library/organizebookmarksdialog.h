@@ -19,8 +19,10 @@ class OrganizeBookmarksDialog : public CGrowableDialog
     Q_OBJECT
 
 public:
-    // `bookmarkFile` empty: the profile's bookmark file.
-    explicit OrganizeBookmarksDialog(QWidget* parent, const QString& bookmarkFile = {});
+    // `bookmarkFile` empty: the profile's bookmark file. The list starts with the keyboard and the
+    // first bookmark of `openBook` selected, or the first bookmark when it has none.
+    explicit OrganizeBookmarksDialog(QWidget* parent, const QString& bookmarkFile = {},
+                                     const QString& openBook = {});
 
     QString ChosenName() const { return m_chosen; }
 
@@ -39,6 +41,7 @@ protected:
 
 private:
     void FillList();
+    void SelectInitial(const QString& openBook);
     void ShowSelectedPath();
     QListWidgetItem* SelectedItem() const;
     void RemoveBookmark(const QString& name);
@@ -55,4 +58,4 @@ private:
 };
 
 // The organise command: the chosen bookmark's name, or nothing when none was loaded.
-std::optional<QString> RunOrganizeBookmarksDialog(QWidget* parent);
+std::optional<QString> RunOrganizeBookmarksDialog(QWidget* parent, const QString& openBook = {});

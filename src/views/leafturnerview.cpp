@@ -13,12 +13,14 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -37,6 +39,8 @@ CLeafturnerView::CLeafturnerView(CLeafturnerDoc* document, ViewHost* host, QWidg
     bar->setPageStep(1);
     connect(bar, &QScrollBar::actionTriggered, this, &CLeafturnerView::OnScrollAction);
     connect(bar, &QScrollBar::sliderReleased, this, &CLeafturnerView::OnSliderReleased);
+    // Changes that come without an action ("Scroll here", keys on the bar) move the view too.
+    connect(bar, &QScrollBar::valueChanged, this, &CLeafturnerView::OnScrollValueChanged);
 }
 
 CLeafturnerView::~CLeafturnerView() = default;
@@ -55,7 +59,8 @@ void CLeafturnerView::UpdateScrollRange()
 {
     m_settingScroll = true;
     QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, std::max(0, m_spread ? m_pageCount / 2 : m_pageCount - 1));
+    // One position per spread: the last one is the spread holding the last page.
+    bar->setRange(0, std::max(0, m_spread ? (m_pageCount - 1) / 2 : m_pageCount - 1));
     bar->setPageStep(1);
     bar->setValue(0);
     bar->setEnabled(true);
@@ -112,7 +117,7 @@ bool CLeafturnerView::MoveToPage(int page, bool recordHistory)
     m_currentOffset = buffer ? buffer->PageStart(p) : 0;
     if (recordHistory)
         m_history.Record(m_currentOffset);
-    ParaSetInt(m_currentOffset, PARA_LAST_POS);
+    RecordPosition();
     Repaint();
     if (m_host)
         m_host->PushStatusText(this);
@@ -141,11 +146,8 @@ void CLeafturnerView::Relayout()
         return;
     m_pageCount = buffer->Paginate(m_pageSize);
     UpdateScrollRange();
-    const int p = ClampPage(buffer->PageOf(m_currentOffset), m_pageCount, m_spread);
-    if (p != m_currentPage) {
-        m_currentPage = p;
-        ParaSetInt(m_currentOffset, PARA_LAST_POS);
-    }
+    // The reading position stays what it was: only the page holding it is found again.
+    m_currentPage = ClampPage(buffer->PageOf(m_currentOffset), m_pageCount, m_spread);
     SetScrollPosition(m_currentPage);
     if (m_host)
         m_host->PushStatusText(this);
@@ -181,17 +183,50 @@ void CLeafturnerView::resizeEvent(QResizeEvent* event)
 
 std::int32_t CLeafturnerView::OffsetUnderMouse()
 {
-    int page = m_currentPage;
-    if (m_spread && viewport()->mapFromGlobal(QCursor::pos()).x() > viewport()->width() / 2)
-        ++page;
+    return OffsetAt(viewport()->mapFromGlobal(QCursor::pos()));
+}
+
+std::int32_t CLeafturnerView::OffsetAt(QPoint viewportPos) const
+{
     TextBuffer* buffer = Buffer();
-    return buffer ? buffer->PageStart(page) : 0;
+    if (!buffer || m_pageCount <= 0)
+        return 0;
+    int page = m_currentPage;
+    if (m_spread) {
+        // Vertical books read from right to left: the page beside the current one is on the left.
+        const bool rightHalf = viewportPos.x() >= viewport()->width() / 2;
+        const bool vertical = ParaGetInt(PARA_VERTICAL_LINE) != 0;
+        if (rightHalf != vertical)
+            ++page;
+    }
+    // The blank half of a last odd spread stands for the last page.
+    return buffer->PageStart(std::clamp(page, 0, m_pageCount - 1));
 }
 
 void CLeafturnerView::GoToOffset(std::int32_t offset)
 {
-    if (TextBuffer* buffer = Buffer())
-        ShowPage(buffer->PageOf(offset));
+    TextBuffer* buffer = Buffer();
+    if (!buffer || m_pageCount == 0)
+        return;
+    // The offset itself is the position kept, so that a later re-layout shows the page holding it.
+    offset = std::clamp(offset, 0, std::max(0, buffer->Length()));
+    const int p = ClampPage(buffer->PageOf(offset), m_pageCount, m_spread);
+    const bool turned = p != m_currentPage;
+    m_currentPage = p;
+    m_currentOffset = offset;
+    if (turned)
+        m_history.Record(m_currentOffset);
+    RecordPosition();
+    SetScrollPosition(m_currentPage);
+    Repaint();
+    if (m_host)
+        m_host->PushStatusText(this);
+}
+
+void CLeafturnerView::RecordPosition()
+{
+    if (ParaGetInt(PARA_LAST_POS) != m_currentOffset)
+        ParaSetInt(m_currentOffset, PARA_LAST_POS);
 }
 
 QString CLeafturnerView::FormatStatusText() const
@@ -376,7 +411,15 @@ void CLeafturnerView::wheelEvent(QWheelEvent* event)
     event->accept();
     if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
         return;
-    const int steps = event->angleDelta().y() / 120;
+    // Fine-grained wheels and touchpads send parts of a notch: they add up to whole turns.
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return;
+    if ((delta > 0) != (m_wheelRest > 0))
+        m_wheelRest = 0;
+    m_wheelRest += delta;
+    const int steps = m_wheelRest / 120;
+    m_wheelRest -= steps * 120;
     if (steps == 0)
         return;
     ShowPage(m_currentPage - (m_spread ? 2 * steps : steps));
@@ -439,6 +482,19 @@ void CLeafturnerView::OnScrollAction(int action)
     default:
         break;
     }
+}
+
+void CLeafturnerView::OnScrollValueChanged(int value)
+{
+    if (m_settingScroll || m_pageCount == 0)
+        return;
+    const int page = m_spread ? value * 2 : value;
+    if (ClampPage(page, m_pageCount, m_spread) == m_currentPage)
+        return;
+    if (verticalScrollBar()->isSliderDown())
+        ShowTrackedPage(page);
+    else
+        ShowPage(page);
 }
 
 void CLeafturnerView::OnSliderReleased()
