@@ -11,6 +11,7 @@ CChapterPaneCommand::CChapterPaneCommand(CMainFrame* frame) : QObject(frame), m_
     // The frame outlives this child, so nothing is unregistered on the way out.
     frame->AddCommandHandler(this);
     frame->SetChapterPaneLink(this);
+    frame->RegisterPane(QStringLiteral("Pane%1").arg(kBarId), Cmd::ChapterList);
     frame->AddCloseHook([this] { OnFrameClosing(); });
     frame->AddWorkerWait([this](int msecs) { return WaitForSearch(msecs); });
 }
@@ -52,7 +53,8 @@ void CChapterPaneCommand::CreatePane()
     auto* pane = new CChapterListDlg(m_frame, m_frame, bar);
     bar->SetContent(pane);
     bar->LoadPaneState(kStatePrefix);
-    bar->PlaceAsSaved();
+    if (!bar->TakeLaidOutPlace())
+        bar->PlaceAsSaved();
     m_bar = bar;
     m_pane = pane;
 }

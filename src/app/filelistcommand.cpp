@@ -25,6 +25,7 @@ CFileListCommand::CFileListCommand(CMainFrame* frame) : QObject(frame), m_frame(
     // The frame outlives this child, so nothing is unregistered on the way out.
     frame->AddCommandHandler(this);
     frame->SetFileListLink(this);
+    frame->RegisterPane(QStringLiteral("Pane%1").arg(kBarId), Cmd::FileList);
 }
 
 QString CFileListCommand::InitialFolder()
@@ -66,8 +67,10 @@ void CFileListCommand::CreatePane()
     });
     // "文件夹定位" asks the menu whether the pane shows; the close button must not leave it stale.
     connect(bar, &QDockWidget::visibilityChanged, this, &CFileListCommand::SyncCheck);
-    m_frame->addDockWidget(Qt::LeftDockWidgetArea, bar);
-    bar->show();
+    if (!bar->TakeLaidOutPlace()) {
+        m_frame->addDockWidget(Qt::LeftDockWidgetArea, bar);
+        bar->show();
+    }
 }
 
 void CFileListCommand::SyncCheck()

@@ -76,6 +76,8 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     m_history = new CHistoryCommand(m_frame.get(), this);
     SetMovedBookFinder(
         [this](const QString& missing) { return m_history ? m_history->FindMovedBook(missing) : QString(); });
+    // After the panes registered: a layout naming them is theirs to take when they are built.
+    m_frame->LoadBarState();
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 
@@ -100,6 +102,7 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
             QFileInfo(m_firstRunBook).isFile())
             OpenDocumentFile(m_firstRunBook);
     }
+    m_frame->ReopenPanes();
     m_frame->UpdateCommandUI();
     return true;
 }
@@ -124,13 +127,37 @@ void CLeafturnerApp::RestoreLastBook()
     const QString last = ParaGetString(PARA_LAST_PATH);
     if (last.isEmpty() || !QFileInfo::exists(last))
         return;
-    const std::int32_t position = ParaGetInt(PARA_LAST_POS);
-    OpenDocumentFile(last, true);
-    if (CMyView* view = m_frame->ActiveView())
-        view->GoToOffset(position);
+    LoadAt(last, ParaGetInt(PARA_LAST_POS));
+}
+
+bool CLeafturnerApp::IsOpenBook(const QString& path) const
+{
+    if (!m_document || !m_document->Buffer() || path.isEmpty())
+        return false;
+    const QString open = QFileInfo(m_document->PathName()).canonicalFilePath();
+    return !open.isEmpty() && QFileInfo(path).canonicalFilePath() == open;
 }
 
 bool CLeafturnerApp::OpenDocumentFile(const QString& path, bool routeHasPosition)
+{
+    if (!m_document || !m_frame)
+        return false;
+    // The book on screen is only brought forward: its place and history stay.
+    if (IsOpenBook(path)) {
+        AddToRecentFiles(m_document->PathName());
+        if (QWidget* widget = m_frame->ActiveViewWidget())
+            widget->setFocus();
+        return true;
+    }
+    return LoadAt(path, std::nullopt);
+}
+
+bool CLeafturnerApp::ReloadDocumentFile(const QString& path)
+{
+    return LoadAt(path, std::nullopt);
+}
+
+bool CLeafturnerApp::LoadAt(const QString& path, std::optional<std::int32_t> position)
 {
     if (!m_document || !m_frame)
         return false;
@@ -152,8 +179,12 @@ bool CLeafturnerApp::OpenDocumentFile(const QString& path, bool routeHasPosition
         return false;
     }
     m_frame->InitialUpdateView();
-    if (m_history) // reading history: where this book was left
-        m_history->BookOpened(routeHasPosition);
+    // Shown at its place at once, and that place recorded: the previous book's no longer stands.
+    if (CMyView* view = m_frame->ActiveView())
+        view->GoToOffset(position.value_or(0));
+    // Reading history: without a place of the route's own, where this book was left.
+    if (m_history)
+        m_history->BookOpened(position.has_value());
     if (m_document->Buffer())
         AddToRecentFiles(m_document->PathName());
     m_frame->ChapterPaneRefresh();
@@ -168,10 +199,12 @@ bool CLeafturnerApp::OpenBookmark(const QString& name)
         mark.path = m_history->RelocateBookmark(name, mark.path, mark.position);
     if (mark.path.isEmpty() || !QFileInfo::exists(mark.path))
         return false;
-    if (!OpenDocumentFile(mark.path, true))
+    if (IsOpenBook(mark.path)) {
+        if (CMyView* view = m_frame->ActiveView())
+            view->GoToOffset(mark.position);
+    } else if (!LoadAt(mark.path, mark.position)) {
         return false;
-    if (CMyView* view = m_frame->ActiveView())
-        view->GoToOffset(mark.position);
+    }
     if (QWidget* widget = m_frame->ActiveViewWidget())
         widget->setFocus();
     return true;
@@ -215,8 +248,9 @@ void CLeafturnerApp::AddToRecentFiles(const QString& path)
 
 bool CLeafturnerApp::CheckChosenPath(const QString& path, bool mustExist)
 {
-    if (path.contains(u'?')) {
-        ShowMessage(QStringLiteral("路径含无效字符（?）：\r\n") + path, MsgIcon::Warning);
+    // Linux names may hold any character but NUL ('?' included).
+    if (path.contains(QChar(0))) {
+        ShowMessage(QStringLiteral("指定的文件不存在或文件名异常。"), MsgIcon::Warning);
         return false;
     }
     // Something there that is not a book file is refused by the open itself.

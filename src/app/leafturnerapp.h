@@ -5,7 +5,9 @@
 
 #include <QPointer>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 class CHistoryCommand;
 class CLeafturnerDoc;
@@ -25,8 +27,12 @@ public:
     void ExitInstance();
 
     // Every way of opening a book goes through here. False when the file could not be opened.
-    // A book opens where it was last left unless `routeHasPosition` (the caller moves it itself).
-    bool OpenDocumentFile(const QString& path, bool routeHasPosition = false);
+    // The book already open is kept where it is.
+    bool OpenDocumentFile(const QString& path);
+    // Loads the file again even when it is the book open (to throw away edits).
+    bool ReloadDocumentFile(const QString& path);
+    // Whether `path` names the book open now.
+    bool IsOpenBook(const QString& path) const;
     // Opens the book of bookmark `name` at its position and focuses the view; false when its book
     // is missing or could not be opened.
     bool OpenBookmark(const QString& name);
@@ -41,7 +47,7 @@ public:
 
     // The Open dialog with its checks; empty when cancelled or refused.
     QString AskOpenPath(QWidget* parent);
-    // Checks a path the open dialog returned: refuses "?" and missing files with their messages.
+    // Checks a path the open dialog returned: refuses a NUL or a missing file with a message.
     static bool CheckChosenPath(const QString& path, bool mustExist);
 
     // A file shipped with the reader ("Leafturner.htm", "sample/..."): beside the program, in the
@@ -61,6 +67,8 @@ private:
     void ShowHelp();
     void ShowAbout();
     void RestoreLastBook();
+    // Opens `path` at `position`; with none, where the reading history left it (else the start).
+    bool LoadAt(const QString& path, std::optional<std::int32_t> position);
 
     std::unique_ptr<CLeafturnerDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;

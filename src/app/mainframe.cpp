@@ -115,12 +115,13 @@ CMainFrame::CMainFrame(CLeafturnerApp* app, CLeafturnerDoc* document) : m_app(ap
     m_updateTimer->setInterval(150);
     connect(m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
     m_updateTimer->start();
-    // The edit view's reformat reloads books the way every other open does.
-    InstallReformatCommands({[](const QString& path) { return TheApp() && TheApp()->OpenDocumentFile(path); },
-                             [] {
-                                 if (TheApp() && TheApp()->MainFrame())
-                                     TheApp()->MainFrame()->ChapterPaneRefresh();
-                             }});
+    // The edit view's reformat reloads the book on screen to throw its edits away.
+    InstallReformatCommands(
+        {[](const QString& path) { return TheApp() && TheApp()->ReloadDocumentFile(path); },
+         [] {
+             if (TheApp() && TheApp()->MainFrame())
+                 TheApp()->MainFrame()->ChapterPaneRefresh();
+         }});
 }
 
 CMainFrame::~CMainFrame()
@@ -290,7 +291,6 @@ void CMainFrame::CreateToolBar()
     m_toolBar->BuildButtonTable({&kHistoryButton, 1});
     m_toolBar->MarkDefaultButtons();
     m_toolBar->LoadToolbarState();
-    LoadBarState();
     m_menuManager = new CCoolMenuManager(this);
     m_menuManager->AttachToFrame(this);
     m_menuManager->LoadMenuIcons(MainToolbarResource(), kMainToolbarButtonWidth, kMainToolbarButtonHeight,
@@ -312,7 +312,7 @@ bool CMainFrame::LoadBarState()
     const QStringList names =
         ini.ReadString(kBarSection, QStringLiteral("Bars")).split(u',', Qt::SkipEmptyParts);
     for (const QString& name : names) {
-        if (!findChild<QToolBar*>(name, Qt::FindDirectChildrenOnly) &&
+        if (!m_paneCommands.contains(name) && !findChild<QToolBar*>(name, Qt::FindDirectChildrenOnly) &&
             !findChild<QDockWidget*>(name, Qt::FindDirectChildrenOnly))
             return false;
     }
@@ -325,13 +325,33 @@ void CMainFrame::SaveBarState()
     const auto toolbars = findChildren<QToolBar*>(Qt::FindDirectChildrenOnly);
     for (const QToolBar* t : toolbars)
         names.append(t->objectName());
+    QStringList open;
     const auto docks = findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly);
-    for (const QDockWidget* d : docks)
+    for (const QDockWidget* d : docks) {
         names.append(d->objectName());
+        if (!d->isHidden() && !d->objectName().isEmpty())
+            open.append(d->objectName());
+    }
     names.removeAll(QString());
     IniFile ini(SettingsFilePath());
     ini.WriteBinary(kBarSection, QStringLiteral("State"), saveState(kBarStateVersion));
     ini.WriteString(kBarSection, QStringLiteral("Bars"), names.join(u','));
+    ini.WriteString(kBarSection, QStringLiteral("Open"), open.join(u','));
+}
+
+void CMainFrame::ReopenPanes()
+{
+    const QStringList open = IniFile(SettingsFilePath())
+                                 .ReadString(kBarSection, QStringLiteral("Open"))
+                                 .split(u',', Qt::SkipEmptyParts);
+    for (const QString& name : open) {
+        const auto command = m_paneCommands.constFind(name);
+        if (command == m_paneCommands.cend())
+            continue;
+        const auto* dock = findChild<QDockWidget*>(name, Qt::FindDirectChildrenOnly);
+        if (!dock || dock->isHidden())
+            RouteCommand(*command);
+    }
 }
 
 void CMainFrame::OpenOrSelectFile(const QString& path, int kind)
@@ -533,8 +553,13 @@ void CMainFrame::UpdateRecentFiles()
     for (int i = 0; i < 12; ++i) {
         QAction* a = m_actions.value(Cmd::FileMruFirst + i);
         if (i < recent.size()) {
-            const QString name = QFileInfo(recent[i]).fileName();
-            a->setText(QStringLiteral("&%1 %2").arg(i + 1 < 10 ? QString::number(i + 1) : QString(), name));
+            // '&' in a name is shown, not taken as a mnemonic; items 1-10 have a digit as theirs.
+            QString name = QFileInfo(recent[i]).fileName();
+            name.replace(u'&', QStringLiteral("&&"));
+            const QString number = i < 9    ? QStringLiteral("&%1").arg(i + 1)
+                                   : i == 9 ? QStringLiteral("1&0")
+                                            : QString::number(i + 1);
+            a->setText(number + u' ' + name);
             // Reading history: how far the book is read, in the shortcut column.
             const QString progress =
                 m_app && m_app->History() ? m_app->History()->ProgressText(recent[i]) : QString();
@@ -572,7 +597,9 @@ bool CMainFrame::OnCmdMsg(int id)
         m_toolBar->Customize();
         return true;
     case Cmd::OrganizeBookmarks:
-        if (const auto name = RunOrganizeBookmarksDialog(this); name && m_app)
+        if (const auto name =
+                RunOrganizeBookmarksDialog(this, m_document ? m_document->PathName() : QString());
+            name && m_app)
             m_app->OpenBookmark(*name);
         return true;
     default:

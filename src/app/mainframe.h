@@ -84,9 +84,14 @@ public:
     CCoolMenuManager* MenuManager() const { return m_menuManager; }
     QLabel* Indicator() const { return m_indicator; }
     EncodingMenu* Encodings() const { return m_encodingMenu; }
-    // The docking layout under "BarSec"; it is loaded only when every bar named in it exists now.
+    // The docking layout under "BarSec"; it is loaded only when every bar named in it exists now
+    // or is a registered pane (which takes its place when it is built).
     bool LoadBarState();
     void SaveBarState();
+    // An on-demand pane, by object name, and the command that shows it.
+    void RegisterPane(const QString& name, int command) { m_paneCommands.insert(name, command); }
+    // Shows again the registered panes that were open when the window last closed.
+    void ReopenPanes();
     // The file list's request (kind 1: select only; 3: open only; else open, then select).
     // Ignored while an earlier one is still being handled.
     void OpenOrSelectFile(const QString& path, int kind);
@@ -133,6 +138,7 @@ private:
     CLeafturnerDoc* m_document;
     QHash<int, QAction*> m_actions;
     QHash<int, QMenu*> m_contextMenus;
+    QHash<QString, int> m_paneCommands;
     QMenu* m_recentMenu = nullptr;
     QLabel* m_indicator = nullptr;
     EncodingMenu* m_encodingMenu = nullptr;

@@ -3,7 +3,6 @@
 
 #include "settings/messagesink.h"
 
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,7 +60,7 @@ AddBookmarkDialog::AddBookmarkDialog(QWidget* parent, QString bookPath, std::int
     });
 
     FillList();
-    m_edit->setText(QFileInfo(m_bookPath).completeBaseName());
+    m_edit->setText(BookmarkFile::ProposedName(m_bookPath));
     m_edit->selectAll();
     m_edit->setFocus();
     resize(360, 300);

@@ -4,6 +4,7 @@
 #include "settings/profile.h"
 
 #include <QCollator>
+#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 
@@ -98,6 +99,14 @@ bool BookmarkFile::Remove(const QString& name)
 QString BookmarkFile::CleanName(const QString& typed)
 {
     return typed.trimmed();
+}
+
+QString BookmarkFile::ProposedName(const QString& bookPath)
+{
+    QString name = QFileInfo(bookPath).completeBaseName();
+    name.remove(u'[');
+    name.remove(u']');
+    return CleanName(name);
 }
 
 BookmarkFile::NameProblem BookmarkFile::CheckName(const QString& name)

@@ -52,6 +52,9 @@ public:
     // A typed name as it is stored: blanks around it go, as the file's reader drops them anyway.
     static QString CleanName(const QString& typed);
     static NameProblem CheckName(const QString& name);
+    // The name offered for a bookmark in `bookPath`: the file's base name, made acceptable
+    // ("[精校]红楼梦.txt" offers "精校红楼梦").
+    static QString ProposedName(const QString& bookPath);
     // Names in the order the lists show them: by the user's collation, case ignored.
     static QStringList SortedForDisplay(QStringList names);
 

@@ -30,7 +30,8 @@ void Stretch(QWidget* w, int dx, int dy)
 
 } // namespace
 
-OrganizeBookmarksDialog::OrganizeBookmarksDialog(QWidget* parent, const QString& bookmarkFile)
+OrganizeBookmarksDialog::OrganizeBookmarksDialog(QWidget* parent, const QString& bookmarkFile,
+                                                 const QString& openBook)
     : CGrowableDialog(parent),
       m_file(bookmarkFile.isEmpty() ? BookmarkFile::Default() : BookmarkFile(bookmarkFile))
 {
@@ -84,6 +85,24 @@ OrganizeBookmarksDialog::OrganizeBookmarksDialog(QWidget* parent, const QString&
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
     FillList();
+    SelectInitial(openBook);
+    m_list->setFocus();
+}
+
+void OrganizeBookmarksDialog::SelectInitial(const QString& openBook)
+{
+    if (m_list->count() == 0)
+        return;
+    int row = 0;
+    const QString book = QFileInfo(openBook).canonicalFilePath();
+    for (int i = 0; !book.isEmpty() && i < m_list->count(); ++i) {
+        const QString path = BookmarkFile::Read(m_snapshot, m_list->item(i)->text()).path;
+        if (QFileInfo(path).canonicalFilePath() == book) {
+            row = i;
+            break;
+        }
+    }
+    m_list->setCurrentRow(row);
 }
 
 void OrganizeBookmarksDialog::FillList()
@@ -171,9 +190,9 @@ void SetMovedBookFinder(std::function<QString(const QString&)> finder)
     g_movedBookFinder = std::move(finder);
 }
 
-std::optional<QString> RunOrganizeBookmarksDialog(QWidget* parent)
+std::optional<QString> RunOrganizeBookmarksDialog(QWidget* parent, const QString& openBook)
 {
-    OrganizeBookmarksDialog dialog(parent);
+    OrganizeBookmarksDialog dialog(parent, {}, openBook);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.ChosenName();

@@ -20,8 +20,10 @@ class OrganizeBookmarksDialog : public CGrowableDialog
     Q_OBJECT
 
 public:
-    // `bookmarkFile` empty: the profile's bookmark file.
-    explicit OrganizeBookmarksDialog(QWidget* parent, const QString& bookmarkFile = {});
+    // `bookmarkFile` empty: the profile's bookmark file. The list starts with the keyboard and the
+    // first bookmark of `openBook` selected, or the first bookmark when it has none.
+    explicit OrganizeBookmarksDialog(QWidget* parent, const QString& bookmarkFile = {},
+                                     const QString& openBook = {});
 
     QString ChosenName() const { return m_chosen; }
 
@@ -40,6 +42,7 @@ protected:
 
 private:
     void FillList();
+    void SelectInitial(const QString& openBook);
     void ShowSelectedPath();
     QListWidgetItem* SelectedItem() const;
     void RemoveBookmark(const QString& name);
@@ -60,4 +63,4 @@ private:
 void SetMovedBookFinder(std::function<QString(const QString& missingPath)> finder);
 
 // The organise command: the chosen bookmark's name, or nothing when none was loaded.
-std::optional<QString> RunOrganizeBookmarksDialog(QWidget* parent);
+std::optional<QString> RunOrganizeBookmarksDialog(QWidget* parent, const QString& openBook = {});

@@ -114,7 +114,7 @@ CDlgFileBrowse::CDlgFileBrowse(const QString& initialFolder, QWidget* host) : QW
     connect(m_typeBox, &QComboBox::currentIndexChanged, this, &CDlgFileBrowse::SetTypeFilter);
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CDlgFileBrowse::OnSelectionChanged);
-    connect(m_view, &QListView::doubleClicked, this, &CDlgFileBrowse::OnDoubleClicked);
+    connect(m_view, &QListView::doubleClicked, this, &CDlgFileBrowse::Activate);
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &CDlgFileBrowse::OnDirectoryLoaded);
 
     // Enter and Esc are caught before any widget or shortcut of the window sees them.
@@ -251,17 +251,14 @@ void CDlgFileBrowse::OnDirectoryLoaded(const QString& folder)
     });
 }
 
-void CDlgFileBrowse::OnSelectionChanged(const QItemSelection& selected)
+void CDlgFileBrowse::OnSelectionChanged()
 {
-    if (m_suppress)
-        return;
-    m_pendingSelect.clear();
-    const QModelIndexList indexes = selected.indexes();
-    if (!indexes.isEmpty())
-        RequestOpen(m_model->filePath(indexes.constFirst()));
+    // The user's own choice wins over a selection still waiting for its folder to be read.
+    if (!m_suppress)
+        m_pendingSelect.clear();
 }
 
-void CDlgFileBrowse::OnDoubleClicked(const QModelIndex& index)
+void CDlgFileBrowse::Activate(const QModelIndex& index)
 {
     if (!index.isValid())
         return;
@@ -274,7 +271,8 @@ void CDlgFileBrowse::OnDoubleClicked(const QModelIndex& index)
 
 void CDlgFileBrowse::RequestOpen(const QString& path)
 {
-    if (path.isEmpty() || !QFileInfo(path).isFile() || path == m_lastOpened)
+    // Asked every time: the reader keeps the place of a book already open.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     m_lastOpened = path;
     emit OpenBookRequested(path);
@@ -329,15 +327,29 @@ bool CDlgFileBrowse::eventFilter(QObject* watched, QEvent* event)
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || !(widget == this || isAncestorOf(widget)))
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const int key = keyEvent->key();
+    const bool inList = widget == m_view || widget == m_view->viewport();
+    if (inList && key == Qt::Key_Backspace && keyEvent->modifiers() == Qt::NoModifier) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return true;
+        }
+        GoUp();
+        return true;
+    }
     if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape)
         return false;
     if (event->type() == QEvent::ShortcutOverride) {
-        // Taken from the window's shortcuts; the key press that follows is dropped below.
+        // Taken from the window's shortcuts; the key press that follows is handled or dropped below.
         event->accept();
         return true;
     }
-    if (key != Qt::Key_Escape && widget == m_folderBox->lineEdit())
-        GoToTyped();
+    if (key != Qt::Key_Escape) {
+        if (widget == m_folderBox->lineEdit())
+            GoToTyped();
+        else if (inList)
+            Activate(m_view->currentIndex());
+    }
     return true;
 }

@@ -8,16 +8,15 @@
 class QComboBox;
 class QFileIconProvider;
 class QFileSystemModel;
-class QItemSelection;
 class QListView;
 class QModelIndex;
 class QToolButton;
 
 // A folder box with back and up, the folder's files and folders, and a type filter (text files or
-// all files). Selecting a file asks for it to be opened, once: selecting the same file again asks
-// nothing until the user has gone to another folder. Folders open nothing; a double click enters
-// them. Enter and Esc do nothing inside the browser (Enter in the folder box goes to the typed
-// folder), so they never reach the main window's shortcuts.
+// all files). Selecting only highlights, so the arrow keys can move through a folder: Enter or a
+// double click enters a folder or asks for a file to be opened, Backspace goes up one folder.
+// Enter and Esc never reach the main window's shortcuts (Enter in the folder box goes to the typed
+// folder; Esc does nothing).
 class CDlgFileBrowse : public QWidget
 {
     Q_OBJECT
@@ -52,7 +51,7 @@ public:
     QFileSystemModel* Model() const { return m_model; }
 
 signals:
-    // The user selected `path`, an existing file; the main window opens it.
+    // The user chose `path`, an existing file; the main window opens it.
     void OpenBookRequested(const QString& path);
 
 protected:
@@ -65,8 +64,9 @@ private:
     void GoBack();
     void GoUp();
     void GoToTyped();
-    void OnSelectionChanged(const QItemSelection& selected);
-    void OnDoubleClicked(const QModelIndex& index);
+    void OnSelectionChanged();
+    // Enter or a double click: into a folder, or the file asked to be opened.
+    void Activate(const QModelIndex& index);
     void OnDirectoryLoaded(const QString& folder);
     void RequestOpen(const QString& path);
     void FillFolderBox();

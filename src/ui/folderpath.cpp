@@ -10,22 +10,10 @@
 
 namespace {
 
-bool IsEdgeCharacter(QChar c)
-{
-    return c == QLatin1Char('\t') || c == QLatin1Char(' ') || c == QLatin1Char('.');
-}
-
+// Linux names: anything but NUL, within the name length limit.
 bool ComponentIsValid(const QString& part)
 {
-    if (part.isEmpty() || IsEdgeCharacter(part.front()) || IsEdgeCharacter(part.back()))
-        return false;
-    static const QString forbidden = QStringLiteral("\"*:<>?\\|");
-    for (const QChar c : part) {
-        // A control character (NUL above all) would name a different folder than the one shown.
-        if (c.unicode() < 0x20 || forbidden.contains(c))
-            return false;
-    }
-    return QFile::encodeName(part).size() <= NAME_MAX;
+    return !part.isEmpty() && !part.contains(QChar(0)) && QFile::encodeName(part).size() <= NAME_MAX;
 }
 
 } // namespace

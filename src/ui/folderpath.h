@@ -10,8 +10,8 @@ enum class FolderPathResult
     CannotCreate = 2, // a folder along the path could not be made
 };
 
-// `path` must be absolute; "/" stands alone as the root. Each component after it must be non-empty,
-// must not begin or end with a tab, space or full stop, and must hold none of " * : < > ? \ | or a
-// control character; a trailing "/" is invalid. With `checkOnly` false every missing folder along
-// the path is created, but only once the whole path has passed the checks.
+// `path` must be absolute; "/" stands alone as the root. Each component after it must be non-empty
+// (so a doubled or trailing "/" is invalid) and hold no NUL; anything else Linux allows is valid.
+// With `checkOnly` false every missing folder along the path is created, but only once the whole
+// path has passed the checks.
 FolderPathResult ValidateFolderPath(const QString& path, bool checkOnly);

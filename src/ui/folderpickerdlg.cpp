@@ -117,6 +117,9 @@ bool CFolderPickerDlg::ConfirmTypedFolder(const QString& path)
 {
     const QFileInfo info(path);
     const bool isFolder = info.isDir();
+    // A folder that exists is valid whatever its name.
+    if (isFolder && path.startsWith(u'/') && !path.contains(QChar(0)))
+        return true;
     if (!IsFolderCreationAllowed() && !isFolder) {
         ReportFolderError(path, FolderPathResult::Invalid);
         return false;

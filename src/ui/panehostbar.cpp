@@ -91,6 +91,16 @@ void PaneHostBar::PlaceAsSaved()
     Settle();
 }
 
+bool PaneHostBar::TakeLaidOutPlace()
+{
+    QMainWindow* frame = MainWindow();
+    if (!frame || !frame->restoreDockWidget(this))
+        return false;
+    show();
+    Settle();
+    return true;
+}
+
 void PaneHostBar::OnCloseButton()
 {
     CSizingControlBarG::OnCloseButton();

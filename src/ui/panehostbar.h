@@ -54,6 +54,9 @@ public:
     // right edge when the saved top is negative, else at the side the style names (top, left,
     // bottom in that order; right when none).
     void PlaceAsSaved();
+    // Takes and shows the place the main window's restored layout kept for this pane; false when
+    // that layout has none for it.
+    bool TakeLaidOutPlace();
 
 protected:
     // Hidden, and the keyboard goes back to the main window's view.

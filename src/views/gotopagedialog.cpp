@@ -8,24 +8,68 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
-#include <clocale>
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
-// The leading decimal number of `text` (at most 24 characters), 0 when there is none.
-double LeadingNumber(const QString& text)
+QString LocalePoint()
 {
-    const QByteArray bytes = text.left(24).toLatin1();
-    return std::strtod(bytes.constData(), nullptr);
+    return QLocale().decimalPoint();
 }
 
-QChar DecimalPoint()
+bool IsPoint(const QString& text, qsizetype at, qsizetype* length)
 {
-    const char* point = std::localeconv()->decimal_point;
-    return QChar::fromLatin1(point && *point ? *point : '.');
+    if (text[at] == u'.') {
+        *length = 1;
+        return true;
+    }
+    const QString point = LocalePoint();
+    *length = point.size();
+    return !point.isEmpty() && QStringView(text).mid(at).startsWith(point);
+}
+
+// The leading decimal number of `text` (at most 24 digits), with '.' or the locale's decimal point;
+// 0 when there is none. Nothing else is read, so "nan" or "inf" are no number at all.
+double LeadingNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    QString number;
+    bool seenPoint = false;
+    for (qsizetype i = 0; i < t.size() && number.size() < 24;) {
+        qsizetype length = 1;
+        if (t[i] >= u'0' && t[i] <= u'9') {
+            number += t[i];
+        } else if (!seenPoint && IsPoint(t, i, &length)) {
+            seenPoint = true;
+            number += u'.';
+        } else {
+            break;
+        }
+        i += length;
+    }
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+// `x` percent of `count`, rounded, within 0..count; computed in floating point so that no value
+// typed or pasted can overflow.
+int PercentOf(double x, int count)
+{
+    if (count <= 0)
+        return 0;
+    double scaled = x * count / 100.0 + 0.5;
+    if (std::isnan(scaled))
+        scaled = 0.0;
+    return static_cast<int>(std::clamp(scaled, 0.0, static_cast<double>(count)));
+}
+
+QString FormatPercent(double value)
+{
+    return QLocale().toString(value, 'f', 2);
 }
 
 } // namespace
@@ -59,7 +103,7 @@ void CMyEdit::keyPressEvent(QKeyEvent* event)
     if (m_filterMode != 0 && !text.isEmpty() && text[0].isPrint()) {
         for (const QChar c : text) {
             const bool digit = c >= u'0' && c <= u'9';
-            const bool point = m_filterMode == 2 && c == DecimalPoint();
+            const bool point = m_filterMode == 2 && (c == u'.' || LocalePoint().contains(c));
             const bool percent = m_allowPercent && c == u'%';
             if (!digit && !point && !percent)
                 return;
@@ -102,7 +146,7 @@ GoToPageDialog::GoToPageDialog(GoToPageTarget* target, QWidget* parent) : QDialo
         m_unit->setText(QStringLiteral("%"));
         m_target->SetFilterMode(2);
         const int lines = std::max(1, m_view->GoToLineCount());
-        m_target->setText(QString::asprintf("%.02f", m_view->GoToFirstVisibleLine() * 100.0 / lines));
+        m_target->setText(FormatPercent(m_view->GoToFirstVisibleLine() * 100.0 / lines));
     } else {
         const int mode = std::clamp(ParaGetInt(PARA_GOTO_TYPE), 0, 1);
         Fill(mode);
@@ -125,7 +169,7 @@ void GoToPageDialog::Fill(int mode)
     } else {
         m_unit->setText(QStringLiteral("%"));
         m_target->SetFilterMode(2);
-        m_target->setText(QString::asprintf("%.02f", count > 0 ? (page + 1) * 100.0 / count : 0.0));
+        m_target->setText(FormatPercent(count > 0 ? (page + 1) * 100.0 / count : 0.0));
     }
     m_target->selectAll();
 }
@@ -134,17 +178,13 @@ void GoToPageDialog::Jump()
 {
     const QString text = m_target->text();
     if (m_view->GoToIsEditView()) {
-        const double x = LeadingNumber(text);
-        const int line = static_cast<int>(x * m_view->GoToLineCount() / 100 + 0.5);
-        m_view->GoToScrollToLine(line);
+        m_view->GoToScrollToLine(PercentOf(LeadingNumber(text), m_view->GoToLineCount()));
         m_view->GoToPushStatus();
         return;
     }
     const int count = m_view->GoToPageCount();
     if (m_mode->currentIndex() == 1) {
-        const double x = LeadingNumber(text);
-        const int n = static_cast<int>(x * count / 100 + 0.5);
-        m_view->GoToShowPage(std::min(count, n) - 1);
+        m_view->GoToShowPage(std::max(0, PercentOf(LeadingNumber(text), count) - 1));
         m_view->GoToPushStatus();
         return;
     }

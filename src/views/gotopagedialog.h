@@ -24,7 +24,7 @@ public:
 };
 
 // An edit box that lets through only what its filter mode allows: 0 everything, 1 digits,
-// 2 digits and the decimal point. Ctrl+A/C/V/X/Z select all, copy, paste, cut, undo.
+// 2 digits and '.' or the locale's decimal point. Ctrl+A/C/V/X/Z select all, copy, paste, cut, undo.
 class CMyEdit : public QLineEdit
 {
     Q_OBJECT

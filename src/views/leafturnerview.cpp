@@ -14,12 +14,14 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -38,6 +40,8 @@ CLeafturnerView::CLeafturnerView(CLeafturnerDoc* document, ViewHost* host, QWidg
     bar->setPageStep(1);
     connect(bar, &QScrollBar::actionTriggered, this, &CLeafturnerView::OnScrollAction);
     connect(bar, &QScrollBar::sliderReleased, this, &CLeafturnerView::OnSliderReleased);
+    // Changes that come without an action ("Scroll here", keys on the bar) move the view too.
+    connect(bar, &QScrollBar::valueChanged, this, &CLeafturnerView::OnScrollValueChanged);
 }
 
 CLeafturnerView::~CLeafturnerView() = default;
@@ -56,7 +60,8 @@ void CLeafturnerView::UpdateScrollRange()
 {
     m_settingScroll = true;
     QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, std::max(0, m_spread ? m_pageCount / 2 : m_pageCount - 1));
+    // One position per spread: the last one is the spread holding the last page.
+    bar->setRange(0, std::max(0, m_spread ? (m_pageCount - 1) / 2 : m_pageCount - 1));
     bar->setPageStep(1);
     bar->setValue(0);
     bar->setEnabled(true);
@@ -152,11 +157,8 @@ void CLeafturnerView::Relayout()
     m_pageCount = buffer->Paginate(m_pageSize);
     ++m_layoutGeneration;
     UpdateScrollRange();
-    const int p = ClampPage(buffer->PageOf(m_currentOffset), m_pageCount, m_spread);
-    if (p != m_currentPage) {
-        m_currentPage = p;
-        ReportPosition();
-    }
+    // The reading position stays what it was: only the page holding it is found again.
+    m_currentPage = ClampPage(buffer->PageOf(m_currentOffset), m_pageCount, m_spread);
     SetScrollPosition(m_currentPage);
     if (m_host)
         m_host->PushStatusText(this);
@@ -192,17 +194,44 @@ void CLeafturnerView::resizeEvent(QResizeEvent* event)
 
 std::int32_t CLeafturnerView::OffsetUnderMouse()
 {
-    int page = m_currentPage;
-    if (m_spread && viewport()->mapFromGlobal(QCursor::pos()).x() > viewport()->width() / 2)
-        ++page;
+    return OffsetAt(viewport()->mapFromGlobal(QCursor::pos()));
+}
+
+std::int32_t CLeafturnerView::OffsetAt(QPoint viewportPos) const
+{
     TextBuffer* buffer = Buffer();
-    return buffer ? buffer->PageStart(page) : 0;
+    if (!buffer || m_pageCount <= 0)
+        return 0;
+    int page = m_currentPage;
+    if (m_spread) {
+        // Vertical books read from right to left: the page beside the current one is on the left.
+        const bool rightHalf = viewportPos.x() >= viewport()->width() / 2;
+        const bool vertical = ParaGetInt(PARA_VERTICAL_LINE) != 0;
+        if (rightHalf != vertical)
+            ++page;
+    }
+    // The blank half of a last odd spread stands for the last page.
+    return buffer->PageStart(std::clamp(page, 0, m_pageCount - 1));
 }
 
 void CLeafturnerView::GoToOffset(std::int32_t offset)
 {
-    if (TextBuffer* buffer = Buffer())
-        ShowPage(buffer->PageOf(offset));
+    TextBuffer* buffer = Buffer();
+    if (!buffer || m_pageCount == 0)
+        return;
+    // The offset itself is the position kept, so that a later re-layout shows the page holding it.
+    offset = std::clamp(offset, 0, std::max(0, buffer->Length()));
+    const int p = ClampPage(buffer->PageOf(offset), m_pageCount, m_spread);
+    const bool turned = p != m_currentPage;
+    m_currentPage = p;
+    m_currentOffset = offset;
+    if (turned)
+        m_history.Record(m_currentOffset);
+    ReportPosition();
+    SetScrollPosition(m_currentPage);
+    Repaint();
+    if (m_host)
+        m_host->PushStatusText(this);
 }
 
 QString CLeafturnerView::FormatStatusText() const
@@ -390,7 +419,15 @@ void CLeafturnerView::wheelEvent(QWheelEvent* event)
     event->accept();
     if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
         return;
-    const int steps = event->angleDelta().y() / 120;
+    // Fine-grained wheels and touchpads send parts of a notch: they add up to whole turns.
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return;
+    if ((delta > 0) != (m_wheelRest > 0))
+        m_wheelRest = 0;
+    m_wheelRest += delta;
+    const int steps = m_wheelRest / 120;
+    m_wheelRest -= steps * 120;
     if (steps == 0)
         return;
     ShowPage(m_currentPage - (m_spread ? 2 * steps : steps));
@@ -453,6 +490,19 @@ void CLeafturnerView::OnScrollAction(int action)
     default:
         break;
     }
+}
+
+void CLeafturnerView::OnScrollValueChanged(int value)
+{
+    if (m_settingScroll || m_pageCount == 0)
+        return;
+    const int page = m_spread ? value * 2 : value;
+    if (ClampPage(page, m_pageCount, m_spread) == m_currentPage)
+        return;
+    if (verticalScrollBar()->isSliderDown())
+        ShowTrackedPage(page);
+    else
+        ShowPage(page);
 }
 
 void CLeafturnerView::OnSliderReleased()

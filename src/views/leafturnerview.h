@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QPoint>
 #include <QSize>
 
 class TextBuffer;
@@ -21,6 +22,8 @@ public:
 
     // CMyView
     std::int32_t OffsetUnderMouse() override;
+    // The start of the page drawn at `viewportPos`.
+    std::int32_t OffsetAt(QPoint viewportPos) const;
     void GoToOffset(std::int32_t offset) override;
     QString FormatStatusText() const override;
     QString FormatPositionLabel(std::int32_t offset) const override;
@@ -75,6 +78,7 @@ private:
     void SetScrollPosition(int page);
     void OnScrollAction(int action);
     void OnSliderReleased();
+    void OnScrollValueChanged(int value);
     void ShowTrackedPage(int page);
     // Shows a page; false when it is already shown or there are no pages.
     bool MoveToPage(int page, bool recordHistory);
@@ -91,5 +95,6 @@ private:
     bool m_spread = false;
     NavigationHistory m_history;
     bool m_settingScroll = false;
-    QImage m_turnFrame; // a page-turn frame on its way to the screen
+    int m_wheelRest = 0; // wheel delta short of a whole notch
+    QImage m_turnFrame;  // a page-turn frame on its way to the screen
 };

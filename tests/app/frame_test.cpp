@@ -4,18 +4,22 @@
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
+#include "library/bookmarkfile.h"
+#include "library/organizebookmarksdialog.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
 #include "ui/commandids.h"
 #include "ui/customizedialog.h"
 #include "ui/toolbarex.h"
+#include "views/leafturnerview.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -232,4 +236,82 @@ TEST_F(ReaderTest, FramePopupMenuListsBars)
     EXPECT_EQ(items.last()->text(), QStringLiteral("自定义工具栏..."));
     Frame()->RouteCommand(Cmd::ViewToolbar);
     EXPECT_FALSE(Frame()->ToolBar()->isVisible());
+}
+
+TEST_F(ReaderTest, RecentFileMenuKeepsAmpersandsAndNumbersItsItems)
+{
+    ASSERT_TRUE(Start());
+    QStringList names{QStringLiteral("A&B.txt")};
+    for (int i = 2; i <= 11; ++i)
+        names.append(QStringLiteral("书%1.txt").arg(i));
+    names.append(QStringLiteral("&&.txt"));
+    for (const QString& name : names)
+        ASSERT_TRUE(m_app->OpenDocumentFile(WriteBook(name, QStringLiteral("正文"))));
+    // The newest first: "&&.txt" is item 1, "A&B.txt" item 12.
+    const struct
+    {
+        int item;
+        const char* text;
+    } expected[] = {
+        {1, "&1 &&&&.txt"},  {2, "&2 书11.txt"}, {9, "&9 书4.txt"},
+        {10, "1&0 书3.txt"}, {11, "11 书2.txt"}, {12, "12 A&&B.txt"},
+    };
+    for (const auto& e : expected) {
+        QAction* action = Frame()->Action(Cmd::FileMruFirst + e.item - 1);
+        EXPECT_EQ(action->text(), QString::fromUtf8(e.text)) << e.item;
+        EXPECT_TRUE(action->isVisible());
+    }
+}
+
+TEST_F(ReaderTest, BarLayoutAndOpenPanesComeBackAfterARestart)
+{
+    ASSERT_TRUE(Start());
+    Frame()->RouteCommand(Cmd::FileList);
+    Frame()->RouteCommand(Cmd::ChapterList);
+    Frame()->RouteCommand(Cmd::ChapterList); // closed again before quitting
+    Settle();
+    Frame()->addToolBar(Qt::LeftToolBarArea, Frame()->ToolBar());
+    auto* files = Frame()->findChild<QDockWidget*>(QStringLiteral("Pane123"));
+    ASSERT_NE(files, nullptr);
+    Frame()->addDockWidget(Qt::RightDockWidgetArea, files);
+    Stop();
+
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame()->toolBarArea(Frame()->ToolBar()), Qt::LeftToolBarArea);
+    files = Frame()->findChild<QDockWidget*>(QStringLiteral("Pane123"));
+    ASSERT_NE(files, nullptr);
+    EXPECT_FALSE(files->isHidden());
+    EXPECT_EQ(Frame()->dockWidgetArea(files), Qt::RightDockWidgetArea);
+    EXPECT_TRUE(Frame()->Action(Cmd::FileList)->isChecked());
+    const auto* chapters = Frame()->findChild<QDockWidget*>(QStringLiteral("Pane124"));
+    EXPECT_TRUE(!chapters || chapters->isHidden());
+}
+
+TEST_F(ReaderTest, OrganiseBookmarksStartsOnTheOpenBooksMarkSoDownAndEnterLoad)
+{
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("第%1段。春眠不觉晓，处处闻啼鸟。\n").arg(i);
+    const QString open = WriteBook(QStringLiteral("open.txt"), text);
+    const QString other = WriteBook(QStringLiteral("other.txt"), text);
+    ASSERT_TRUE(Start({open}));
+    BookmarkFile marks = BookmarkFile::Default();
+    ASSERT_TRUE(marks.Write(QStringLiteral("alpha"), other, 100));
+    ASSERT_TRUE(marks.Write(QStringLiteral("beta"), open, 200));
+    ASSERT_TRUE(marks.Write(QStringLiteral("gamma"), other, 3000));
+    QString focused;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<OrganizeBookmarksDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QWidget* focus = dialog->focusWidget();
+        ASSERT_NE(focus, nullptr);
+        focused = focus->objectName() + u'/' + dialog->List()->currentItem()->text();
+        QTest::keyClick(focus, Qt::Key_Down);
+        QTest::keyClick(focus, Qt::Key_Return);
+    });
+    Frame()->RouteCommand(Cmd::OrganizeBookmarks);
+    EXPECT_EQ(focused, QStringLiteral("BookmarkList/beta"));
+    EXPECT_EQ(Frame()->Document()->PathName(), other);
+    EXPECT_EQ(ReadingView()->CurrentCharOffset(), 3000);
+    EXPECT_TRUE(m_sink.Messages().isEmpty());
 }

@@ -12,11 +12,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QUrl>
 #include <QWheelEvent>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -30,7 +36,8 @@ protected:
         ASSERT_TRUE(Start({probe}));
         CLeafturnerView* view = ReadingView();
         ASSERT_NE(view, nullptr);
-        const int lines = view->PageSize().height() / LinePitch();
+        const bool vertical = ParaGetInt(PARA_VERTICAL_LINE) != 0;
+        const int lines = (vertical ? view->PageSize().width() : view->PageSize().height()) / LinePitch();
         ASSERT_GT(lines, 1);
         QString text;
         for (int i = 0; i < pages * lines; ++i)
@@ -237,4 +244,187 @@ TEST_F(ReadingTest, GoToPageInASpreadShowsItsSpread)
     dialog.TargetBox()->setText(QStringLiteral("4"));
     dialog.Jump();
     EXPECT_EQ(view->CurrentPage(), 2);
+}
+
+TEST_F(ReadingTest, OffsetUnderMouseIsThePageUnderTheCursor)
+{
+    struct Case
+    {
+        bool vertical;
+        int shown;
+        bool rightHalf;
+        int expected; // page whose start is expected
+    };
+    const Case cases[] = {
+        {false, 2, false, 2},
+        {false, 2, true, 3},
+        // The blank right half of the last odd spread stands for the last page.
+        {false, 6, true, 6},
+        {false, 6, false, 6},
+        // Vertical books put the next page on the left.
+        {true, 2, false, 3},
+        {true, 2, true, 2},
+        {true, 6, false, 6},
+    };
+    for (const bool vertical : {false, true}) {
+        Setting(QStringLiteral("PARA_VERTICAL_LINE"), vertical ? QStringLiteral("1") : QStringLiteral("0"));
+        OpenBookOfPages(7);
+        CLeafturnerView* view = ReadingView();
+        ASSERT_TRUE(view->IsSpread());
+        TextBuffer* buffer = Frame()->Document()->Buffer();
+        for (const Case& c : cases) {
+            if (c.vertical != vertical)
+                continue;
+            view->ShowPage(c.shown);
+            QWidget* viewport = view->viewport();
+            const QPoint at(c.rightHalf ? viewport->width() - 20 : 20, viewport->height() / 2);
+            QCursor::setPos(viewport->mapToGlobal(at));
+            EXPECT_EQ(view->OffsetUnderMouse(), buffer->PageStart(c.expected))
+                << vertical << " " << c.shown << " " << c.rightHalf;
+        }
+        Stop();
+    }
+}
+
+TEST_F(ReadingTest, ChoosingTheOpenBookAgainKeepsItsPlaceAndHistory)
+{
+    Setting(QStringLiteral("PARA_SHOW_MODE"), QStringLiteral("1"));
+    OpenBookOfPages(10);
+    const QString book = Frame()->Document()->PathName();
+    CLeafturnerView* view = ReadingView();
+    const std::vector<std::pair<const char*, std::function<void()>>> routes = {
+        {"open", [&] { m_app->OpenDocumentFile(book); }},
+        {"recent file", [&] { Command(Cmd::FileMruFirst); }},
+        {"file list", [&] { Frame()->OpenOrSelectFile(book, 3); }},
+        {"drop",
+         [&] {
+             QMimeData mime;
+             mime.setUrls({QUrl::fromLocalFile(book)});
+             QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(Frame(), &drop);
+         }},
+    };
+    ASSERT_EQ(m_app->RecentFiles().value(0), book);
+    for (const auto& [name, choose] : routes) {
+        Key(Qt::Key_PageDown);
+        Key(Qt::Key_PageDown);
+        const int page = view->CurrentPage();
+        const int history = view->History().Count();
+        choose();
+        Settle();
+        EXPECT_EQ(ReadingView(), view) << name;
+        EXPECT_EQ(view->CurrentPage(), page) << name;
+        EXPECT_EQ(view->History().Count(), history) << name;
+        view->ShowPage(0);
+    }
+}
+
+TEST_F(ReadingTest, PercentJumpClampsAndReadsEitherDecimalPoint)
+{
+    Setting(QStringLiteral("PARA_SHOW_MODE"), QStringLiteral("1"));
+    OpenBookOfPages(10);
+    CLeafturnerView* view = ReadingView();
+    struct Locale
+    {
+        QLocale locale;
+        QString prefilled; // page 3 of 10
+    };
+    const Locale locales[] = {{QLocale::c(), QStringLiteral("30.00")},
+                              {QLocale(QLocale::German, QLocale::Germany), QStringLiteral("30,00")}};
+    struct Case
+    {
+        const char* typed;
+        bool pasted; // pasting skips the key filter
+        int page[2]; // under each locale above
+    };
+    const Case cases[] = {
+        {"55.5", false, {5, 5}},
+        {"55,5", false, {9, 5}}, // ',' is no decimal point in the C locale: 555 %
+        {"1e5", false, {1, 1}},  // 'e' is filtered out: 15 %
+        {"nan", true, {0, 0}},
+        {"inf", true, {0, 0}},
+        {"-50", true, {0, 0}},
+        {"99999999999", true, {9, 9}},
+        {"100000000000000000000000000000", true, {9, 9}},
+    };
+    const QLocale before;
+    for (int li = 0; li < 2; ++li) {
+        const Locale& l = locales[li];
+        QLocale::setDefault(l.locale);
+        view->ShowPage(2);
+        ParaSetInt(1, PARA_GOTO_TYPE);
+        GoToPageDialog dialog(view, view);
+        EXPECT_EQ(dialog.TargetBox()->text(), l.prefilled);
+        dialog.Jump();
+        EXPECT_EQ(view->CurrentPage(), 2) << l.prefilled.toStdString();
+        for (const Case& c : cases) {
+            view->ShowPage(3);
+            dialog.TargetBox()->clear();
+            if (c.pasted)
+                dialog.TargetBox()->setText(QString::fromLatin1(c.typed));
+            else
+                QTest::keyClicks(dialog.TargetBox(), QString::fromLatin1(c.typed));
+            dialog.Jump();
+            EXPECT_EQ(view->CurrentPage(), c.page[li]) << c.typed << " " << l.prefilled.toStdString();
+        }
+    }
+    QLocale::setDefault(before);
+}
+
+TEST_F(ReadingTest, EveryScrollBarChangeShowsItsPage)
+{
+    OpenBookOfPages(12);
+    CLeafturnerView* view = ReadingView();
+    ASSERT_TRUE(view->IsSpread());
+    QScrollBar* bar = view->verticalScrollBar();
+    EXPECT_EQ(bar->maximum(), 5); // the spread of pages 11 and 12
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        // What the bar's own "Scroll here" does.
+        {"scroll here", [&] { bar->setValue(4); }},
+        {"wheel over the bar",
+         [&] {
+             const QPointF pos(bar->width() / 2.0, bar->height() / 2.0);
+             QWheelEvent event(pos, bar->mapToGlobal(pos), QPoint(), QPoint(0, -120), Qt::NoButton,
+                               Qt::NoModifier, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(bar, &event);
+         }},
+        {"keys on the bar", [&] { QTest::keyClick(bar, Qt::Key_Home); }},
+        {"set value again", [&] { bar->setValue(bar->maximum()); }},
+    };
+    for (const auto& [name, change] : changes) {
+        const int before = bar->value();
+        change();
+        Settle();
+        EXPECT_NE(bar->value(), before) << name;
+        EXPECT_EQ(view->CurrentPage(), bar->value() * 2) << name;
+        EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), view->CurrentCharOffset()) << name;
+    }
+}
+
+TEST_F(ReadingTest, FineWheelDeltasAddUpToTurns)
+{
+    Setting(QStringLiteral("PARA_SHOW_MODE"), QStringLiteral("1"));
+    OpenBookOfPages(10);
+    CLeafturnerView* view = ReadingView();
+    view->ShowPage(5);
+    struct Step
+    {
+        int delta;
+        int page;
+    };
+    const Step steps[] = {{-30, 5},
+                          {-30, 5},
+                          {-30, 5},
+                          {-30, 6},
+                          {-50, 6},
+                          {-50, 6},
+                          {-50, 7},
+                          // Turning back starts a new count: the 30 left over towards the user do not count.
+                          {60, 7},
+                          {60, 6},
+                          {15, 6}};
+    for (const Step& s : steps) {
+        Wheel(s.delta);
+        EXPECT_EQ(view->CurrentPage(), s.page) << s.delta;
+    }
 }

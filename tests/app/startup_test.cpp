@@ -101,3 +101,65 @@ TEST_F(ReaderTest, TitleFollowsTheFileNameSetting)
     Frame()->RouteCommand(32782);
     EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Leafturner - 名字.txt"));
 }
+
+TEST_F(ReaderTest, RestoreHoldsTheSavedOffsetThroughLaterResizes)
+{
+    const QString book = WriteBook(QStringLiteral("last.txt"), LongText());
+    // Inside a page, not at its start: only the page holding it is right.
+    constexpr std::int32_t kPosition = 5003;
+    Setting(QStringLiteral("PARA_LAST_PATH"), book);
+    Setting(QStringLiteral("PARA_LAST_POS"), QString::number(kPosition));
+    ASSERT_TRUE(Start());
+    CLeafturnerView* view = ReadingView();
+    TextBuffer* buffer = Frame()->Document()->Buffer();
+    ASSERT_NE(buffer, nullptr);
+    // The window manager's sizes arrive after the first layout, before and after the first paint.
+    for (const QSize size :
+         {QSize(1000, 700), QSize(640, 480), QSize(1400, 900), QSize(700, 1000), QSize(1000, 700)}) {
+        Frame()->resize(size);
+        Settle();
+        const int first = view->CurrentPage();
+        const int next = first + (view->IsSpread() ? 2 : 1);
+        EXPECT_LE(buffer->PageStart(first), kPosition) << size.width() << "x" << size.height();
+        if (next < view->PageCount()) {
+            EXPECT_GT(buffer->PageStart(next), kPosition) << size.width() << "x" << size.height();
+        }
+        EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), kPosition);
+    }
+}
+
+TEST_F(ReaderTest, OpeningABookRecordsThePlaceItIsShownAt)
+{
+    const QString first = WriteBook(QStringLiteral("b.txt"), LongText());
+    const QString second = WriteBook(QStringLiteral("a.txt"), LongText());
+    ASSERT_TRUE(Start({first}));
+    ReadingView()->ShowPage(4);
+    ASSERT_GT(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), 0);
+    ASSERT_TRUE(m_app->OpenDocumentFile(second));
+    EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), 0);
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Frame()->Document()->PathName(), second);
+    EXPECT_EQ(ReadingView()->CurrentPage(), 0);
+}
+
+TEST_F(ReaderTest, OpenPathCheckUsesLinuxNames)
+{
+    struct Case
+    {
+        QString path;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {WriteBook(QStringLiteral("问?号.txt"), QStringLiteral("一")), true},
+        {WriteBook(QStringLiteral("a:b*c.txt"), QStringLiteral("一")), true},
+        {WriteBook(QStringLiteral(".hidden.txt"), QStringLiteral("一")), true},
+        {m_dir.filePath(QStringLiteral("gone?.txt")), false},
+        {m_dir.filePath(QStringLiteral("a")) + QChar(0) + QStringLiteral("b.txt"), false},
+    };
+    for (const Case& c : cases) {
+        m_sink.Clear();
+        EXPECT_EQ(CLeafturnerApp::CheckChosenPath(c.path, true), c.accepted) << c.path.toStdString();
+        EXPECT_EQ(m_sink.Messages().isEmpty(), c.accepted) << c.path.toStdString();
+    }
+}

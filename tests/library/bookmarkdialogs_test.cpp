@@ -85,6 +85,34 @@ protected:
     ScopedMessageSink m_scoped{&m_sink};
 };
 
+TEST_F(BookmarkDialogTest, ProposedNameIsAcceptable)
+{
+    const struct
+    {
+        const char* path;
+        const char* name;
+    } cases[] = {
+        {"/books/[精校]红楼梦.txt", "精校红楼梦"},
+        {"/books/红楼梦[第1-80回].txt", "红楼梦第1-80回"},
+        {"/books/ [a] .txt", "a"},
+        {"/books/红楼梦.第一卷.txt", "红楼梦.第一卷"},
+    };
+    for (const auto& c : cases) {
+        const QString name = BookmarkFile::ProposedName(QString::fromUtf8(c.path));
+        EXPECT_EQ(name, QString::fromUtf8(c.name)) << c.path;
+        EXPECT_EQ(BookmarkFile::CheckName(name), BookmarkFile::NameProblem::None) << c.path;
+    }
+    // Through the dialog: the offered name is taken as it stands.
+    AddBookmarkDialog dialog(nullptr, Touch(QStringLiteral("[精校]红楼梦.txt")), 42, m_bmk);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.NameEdit()->text(), QStringLiteral("精校红楼梦"));
+    QTest::keyClick(dialog.NameEdit(), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(m_sink.Messages().isEmpty());
+    EXPECT_EQ(BookmarkFile(m_bmk).Read(QStringLiteral("精校红楼梦")).position, 42);
+}
+
 TEST_F(BookmarkDialogTest, AddStartsWithTheBookNameAndListsNamesSorted)
 {
     BookmarkFile file(m_bmk);
@@ -203,7 +231,12 @@ TEST_F(BookmarkDialogTest, OrganiseSelectsShowsLoadsAndDeletes)
     QListWidget* list = dialog.List();
     EXPECT_EQ(Items(list),
               (QStringList{QStringLiteral("extra"), QStringLiteral("Gone"), QStringLiteral("good")}));
+    // The keyboard starts in the list, on the first bookmark.
+    EXPECT_EQ(dialog.focusWidget(), list);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_TRUE(list->item(0)->isSelected());
 
+    list->clearSelection();
     QTest::mouseClick(dialog.LoadButton(), Qt::LeftButton);
     QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
     EXPECT_EQ(m_sink.Messages(), (QStringList{QStringLiteral("请先选择需调入的项。"),

@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 
 namespace {
 
@@ -102,30 +103,70 @@ protected:
     CDlgFileBrowse* m_browser = nullptr;
 };
 
-TEST_F(FileBrowserTest, SelectingABookOpensItOnceUntilTheFolderChanges)
+TEST_F(FileBrowserTest, SelectionHighlightsEnterOrDoubleClickOpensBackspaceGoesUp)
 {
     QSignalSpy opened(m_browser, &CDlgFileBrowse::OpenBookRequested);
+    QListView* view = m_browser->FileView();
     const QString a = In(m_shelf, "a.txt");
     const QString b = In(m_shelf, "b.txt");
+    // Moving through the folder, by mouse or keys, opens nothing.
     Click(a);
-    Click(In(m_shelf, "sub")); // folders open nothing
-    Click(a);                  // the same book again: nothing
     Click(b);
-    Click(a);
-    ASSERT_EQ(opened.size(), 3);
-    EXPECT_EQ(opened[0][0].toString(), a);
-    EXPECT_EQ(opened[1][0].toString(), b);
-    EXPECT_EQ(opened[2][0].toString(), a);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(m_browser->SelectedPath(), b);
+    EXPECT_EQ(opened.size(), 0);
 
-    // Into a folder and back: the same book opens again.
-    DoubleClick(In(m_shelf, "sub"));
-    EXPECT_EQ(m_browser->CurrentFolder(), In(m_shelf, "sub"));
-    EXPECT_TRUE(m_browser->LastOpenedPath().isEmpty());
-    QTest::mouseClick(m_browser->BackButton(), Qt::LeftButton);
+    struct Step
+    {
+        const char* what;
+        std::function<void()> act;
+        QString folder; // shown afterwards
+        QString open;   // asked to be opened; empty for none
+    };
+    const QString sub = In(m_shelf, "sub");
+    Touch(In(sub, "c.txt"));
+    const Step steps[] = {
+        {"Enter on a book", [&] { QTest::keyClick(view, Qt::Key_Return); }, m_shelf, b},
+        {"Enter again: asked again", [&] { QTest::keyClick(view, Qt::Key_Enter); }, m_shelf, b},
+        {"double click on a book", [&] { DoubleClick(a); }, m_shelf, a},
+        {"Enter on a folder",
+         [&] {
+             view->setCurrentIndex(m_browser->Model()->index(sub));
+             QTest::keyClick(view, Qt::Key_Return);
+         },
+         sub,
+         {}},
+        {"Backspace", [&] { QTest::keyClick(view, Qt::Key_Backspace); }, m_shelf, {}},
+        {"double click on a folder", [&] { DoubleClick(sub); }, sub, {}},
+        {"Backspace in the list's viewport",
+         [&] { QTest::keyClick(view->viewport(), Qt::Key_Backspace); },
+         m_shelf,
+         {}},
+    };
+    for (const Step& step : steps) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_browser->Model()->index(a).isValid(); }, 5000));
+        const qsizetype before = opened.size();
+        step.act();
+        EXPECT_EQ(m_browser->CurrentFolder(), step.folder) << step.what;
+        if (step.open.isEmpty()) {
+            EXPECT_EQ(opened.size(), before) << step.what;
+        } else {
+            ASSERT_EQ(opened.size(), before + 1) << step.what;
+            EXPECT_EQ(opened.last()[0].toString(), step.open) << step.what;
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Listed(m_browser).isEmpty(); }, 5000));
+    }
+
+    // Backspace in the folder box edits the text.
+    QLineEdit* edit = m_browser->FolderBox()->lineEdit();
+    edit->setFocus();
+    edit->setText(QStringLiteral("/tmpx"));
+    edit->end(false);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), QStringLiteral("/tmp"));
     EXPECT_EQ(m_browser->CurrentFolder(), m_shelf);
-    ASSERT_TRUE(WaitForListing({"sub", "a.txt", "b.txt", "C.TXT"}));
-    Click(a);
-    EXPECT_EQ(opened.size(), 4);
 
     // Up, then the folder box's own list brings the shelf back.
     QTest::mouseClick(m_browser->UpButton(), Qt::LeftButton);
@@ -138,7 +179,7 @@ TEST_F(FileBrowserTest, TypeFilterShowsTextFilesOrEverything)
     m_browser->TypeBox()->setCurrentIndex(1);
     EXPECT_TRUE(WaitForListing({"sub", "a.txt", "b.txt", "C.TXT", "notes.dat"}));
     QSignalSpy opened(m_browser, &CDlgFileBrowse::OpenBookRequested);
-    Click(In(m_shelf, "notes.dat")); // the reader decides what it can show
+    DoubleClick(In(m_shelf, "notes.dat")); // the reader decides what it can show
     EXPECT_EQ(opened.size(), 1);
     m_browser->SetTypeFilter(0);
     EXPECT_TRUE(WaitForListing({"sub", "a.txt", "b.txt", "C.TXT"}));
@@ -149,7 +190,7 @@ TEST_F(FileBrowserTest, TypeFilterShowsTextFilesOrEverything)
 TEST_F(FileBrowserTest, LocateFileSwitchesFolderAndSelectsWithoutOpening)
 {
     QSignalSpy opened(m_browser, &CDlgFileBrowse::OpenBookRequested);
-    Click(In(m_shelf, "a.txt"));
+    DoubleClick(In(m_shelf, "a.txt"));
     const QString far = In(m_other, "远方.txt");
     m_browser->LocateFile(far);
     EXPECT_EQ(m_browser->CurrentFolder(), m_other);
@@ -157,35 +198,23 @@ TEST_F(FileBrowserTest, LocateFileSwitchesFolderAndSelectsWithoutOpening)
     QTRY_COMPARE(m_browser->SelectedPath(), far);
     EXPECT_EQ(opened.size(), 1);
 
-    // The located book is the reader's: any other book opens, even the one opened before.
-    m_browser->NavigateToFolder(m_shelf);
-    ASSERT_TRUE(WaitForListing({"sub", "a.txt", "b.txt", "C.TXT"}));
-    Click(In(m_shelf, "a.txt"));
-    EXPECT_EQ(opened.size(), 2);
-    // The reader's folder request leaves that remembered.
-    m_browser->NavigateToFolder(m_other);
-    m_browser->NavigateToFolder(m_shelf);
-    Click(In(m_shelf, "b.txt"));
-    Click(In(m_shelf, "a.txt"));
-    EXPECT_EQ(opened.size(), 4);
-
     m_browser->LocateFile(m_dir.filePath(QStringLiteral("missing.txt")));
     m_browser->NavigateToFolder(m_dir.filePath(QStringLiteral("missing")));
-    EXPECT_EQ(m_browser->CurrentFolder(), m_shelf);
+    EXPECT_EQ(m_browser->CurrentFolder(), m_other);
 }
 
-TEST_F(FileBrowserTest, EnterAndEscDoNothingInsideTheBrowser)
+TEST_F(FileBrowserTest, EnterAndEscStayInsideTheBrowser)
 {
     QSignalSpy shortcut(m_esc, &QAction::triggered);
     QSignalSpy opened(m_browser, &CDlgFileBrowse::OpenBookRequested);
     m_browser->FileView()->setFocus();
-    m_browser->FileView()->setCurrentIndex(m_browser->Model()->index(In(m_shelf, "sub")));
-    m_browser->LastOpenedPath();
-    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter})
-        QTest::keyClick(m_browser->FileView(), key);
+    m_browser->FileView()->setCurrentIndex(m_browser->Model()->index(In(m_shelf, "a.txt")));
+    QTest::keyClick(m_browser->FileView(), Qt::Key_Escape);
     EXPECT_EQ(shortcut.size(), 0);
-    EXPECT_EQ(m_browser->CurrentFolder(), m_shelf);
     EXPECT_TRUE(m_window.isVisible());
+    QTest::keyClick(m_browser->FileView(), Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 1);
+    opened.clear();
 
     // Enter in the folder box goes to the typed folder, a wrong one is put back.
     QLineEdit* edit = m_browser->FolderBox()->lineEdit();
@@ -286,7 +315,7 @@ TEST_F(FileListPaneTest, CtrlWTogglesThePaneDockedLeftAtLeast350Wide)
     EXPECT_FALSE(Frame()->Action(Cmd::FileList)->isChecked());
 }
 
-TEST_F(FileListPaneTest, SelectingABookInThePaneOpensItInTheReader)
+TEST_F(FileListPaneTest, ChoosingABookInThePaneOpensItInTheReader)
 {
     const QString first = Book(QStringLiteral("第一.txt"));
     const QString second = Book(QStringLiteral("第二.txt"));
@@ -297,8 +326,9 @@ TEST_F(FileListPaneTest, SelectingABookInThePaneOpensItInTheReader)
     QListView* view = Browser()->FileView();
     auto clickOn = [&](const QString& path) {
         QTRY_VERIFY(Browser()->Model()->index(path).isValid());
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                          view->visualRect(Browser()->Model()->index(path)).center());
+        const QPoint at = view->visualRect(Browser()->Model()->index(path)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     };
     clickOn(first);
     QTRY_COMPARE(Frame()->Document()->PathName(), first);
