@@ -47,6 +47,11 @@ public:
     bool FindAll(const char16_t* text, std::int32_t length, std::vector<RegexMatch>& matches,
                  const std::atomic<bool>* cancel = nullptr, std::size_t maxNonEmpty = SIZE_MAX) const;
 
+    // For callers that drive the engine themselves with the same bounds: the pattern as it is
+    // compiled (CR line ends, step limit), and whether a pattern is refused for bringing its own verbs.
+    static QString BoundedPattern(const QString& pattern);
+    static bool RefusesPattern(const QString& pattern);
+
 private:
     std::unique_ptr<QRegularExpression> m_regex;
     bool m_global = false;

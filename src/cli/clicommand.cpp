@@ -26,8 +26,9 @@ void CliPrintLine(const QString& line)
 int CliUsageError(const QString& message)
 {
     std::fprintf(stderr, "leafturner-cli: %s\n", message.toUtf8().constData());
-    std::fprintf(stderr, "usage: leafturner-cli [--profile DIR] [--codepage NAME] COMMAND ...\n"
-                         "commands: info, text, settings, paginate, render, turn, chapters, reformat\n");
+    std::fprintf(stderr,
+                 "usage: leafturner-cli [--profile DIR] [--codepage NAME] COMMAND ...\n"
+                 "commands: info, text, settings, paginate, render, turn, chapters, reformat, search\n");
     return 2;
 }
 

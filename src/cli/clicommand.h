@@ -46,3 +46,4 @@ int CmdRender(QStringList args);
 int CmdTurn(QStringList args);
 int CmdChapters(QStringList args);
 int CmdReformat(QStringList args);
+int CmdSearch(QStringList args);

@@ -20,7 +20,7 @@ struct Command
 constexpr Command kCommands[] = {
     {"info", CmdInfo, false},         {"text", CmdText, false},         {"settings", CmdSettings, false},
     {"paginate", CmdPaginate, true},  {"render", CmdRender, true},      {"turn", CmdTurn, true},
-    {"chapters", CmdChapters, false}, {"reformat", CmdReformat, false},
+    {"chapters", CmdChapters, false}, {"reformat", CmdReformat, false}, {"search", CmdSearch, false},
 };
 
 } // namespace

@@ -550,6 +550,7 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
     m_textColour = ColourSetting(PARA_TEXT_COLOR).rgb();
     painter.setPen(ColourSetting(PARA_TEXT_COLOR));
     painter.setBackgroundMode(Qt::TransparentMode);
+    DrawHighlight(painter, buffer.Text(), start, end, rect, grid.lines, grid.lineLength, vertical);
     const std::int32_t pos =
         vertical ? DrawVertical(buffer.Text(), start, end, rect, grid.lines, grid.lineLength)
                  : DrawHorizontal(buffer.Text(), start, end, rect, grid.lines, grid.lineLength);
