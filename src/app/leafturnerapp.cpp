@@ -5,6 +5,7 @@
 #include "app/chapterpanecommand.h"
 #include "app/filelistcommand.h"
 #include "app/mainframe.h"
+#include "app/searchpanecommand.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
 #include "layout/bookbackground.h"
@@ -65,6 +66,7 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     new CChapterPaneCommand(m_frame.get()); // a child of the frame
     new CFileListCommand(m_frame.get());    // a child of the frame
+    new CSearchPaneCommand(m_frame.get());  // a child of the frame
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
 
