@@ -327,6 +327,24 @@ def chapters_figures(r):
     ]
 
 
+def search_figures(r):
+    p = peak(r)
+    fixed = r.ms("BM_GrepFixedReference")
+    perl = r.ms("BM_GrepPerlReference")
+    plain = r.ms("BM_Plain")
+    regex = r.ms("BM_RegexClass")
+    plain_ratio = plain / fixed if plain is not None and fixed else None
+    regex_ratio = regex / perl if regex is not None and perl else None
+    return [
+        Figure("search, plain, 10M chars / 2,000 hits", plain, "ms", fixed, "one grep -F -o -b pass (UTF-8)",
+               "< 30 ms and <= 1.5x grep", both(below(plain, 30.0), at_most(plain_ratio, 1.5)), p),
+        Figure("search, plain ignoring case and width", r.ms("BM_PlainIgnoreCaseAndWidth"), "ms", fixed,
+               "one grep -F -o -b pass (UTF-8)", peak_mb=p),
+        Figure("search, regex with a class, 10M chars / 2,000 hits", regex, "ms", perl,
+               "one grep -P -o -b pass (UTF-8)", "<= 3x grep", at_most(regex_ratio, 3.0), p),
+    ]
+
+
 def chapterpane_figures(r):
     p = peak(r)
     stall = r.counter("BM_PaneRefresh", "gui_stall_ms")
@@ -431,6 +449,7 @@ FIGURES = {
     "bench_position": position_figures,
     "bench_chapters": chapters_figures,
     "bench_chapterpane": chapterpane_figures,
+    "bench_search": search_figures,
     "bench_edit": edit_figures,
     "bench_reformat": reformat_figures,
     "bench_convert": convert_figures,

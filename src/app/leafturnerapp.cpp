@@ -8,6 +8,7 @@
 #include "app/fullscreen.h"
 #include "app/historycommand.h"
 #include "app/mainframe.h"
+#include "app/searchpanecommand.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
 #include "layout/bookbackground.h"
@@ -70,6 +71,7 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     m_frame = std::make_unique<CMainFrame>(this, m_document.get());
     new CChapterPaneCommand(m_frame.get()); // a child of the frame
     new CFileListCommand(m_frame.get());    // a child of the frame
+    new CSearchPaneCommand(m_frame.get());  // a child of the frame
     new CFullScreenCommand(m_frame.get());  // a child of the frame
     new CAutoTurnCommand(m_frame.get());    // a child of the frame
     // Reading history: a child of the frame too; the organise dialog finds moved books through it.

@@ -487,6 +487,8 @@ bool CMainFrame::SwitchView(bool toEditView)
 
 void CMainFrame::ChapterPaneClear()
 {
+    for (const auto& hook : m_bookClearHooks)
+        hook();
     if (m_chapterLink)
         m_chapterLink->Clear();
 }

@@ -75,6 +75,8 @@ public:
     void RemoveCommandHandler(CCmdTarget* target) { m_extraTargets.removeAll(target); }
     // Run when the window closes, before the placement is saved (panes save their state here).
     void AddCloseHook(std::function<void()> hook) { m_closeHooks.push_back(std::move(hook)); }
+    // Run with the chapter pane's Clear: before the open book is replaced or the view switched.
+    void AddBookClearHook(std::function<void()> hook) { m_bookClearHooks.push_back(std::move(hook)); }
     // Run after the window closed, with the milliseconds left of the 5,000 all workers share;
     // returns whether its worker ended in time.
     void AddWorkerWait(std::function<bool(int msecs)> wait) { m_workerWaits.push_back(std::move(wait)); }
@@ -151,6 +153,7 @@ private:
     FileListLink* m_fileListLink = nullptr;
     QList<CCmdTarget*> m_extraTargets;
     std::vector<std::function<void()>> m_closeHooks;
+    std::vector<std::function<void()>> m_bookClearHooks;
     std::vector<std::function<bool(int)>> m_workerWaits;
     CToolBarEx* m_toolBar = nullptr;
     CCoolMenuManager* m_menuManager = nullptr;

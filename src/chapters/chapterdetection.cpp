@@ -5,6 +5,7 @@
 #include "chapters/chapterpattern.h"
 #include "chapters/keywordlinescanner.h"
 #include "chapters/regexmatcher.h"
+#include "chapters/regexsubject.h"
 #include "settings/messagesink.h"
 
 #include <QStringList>
@@ -22,31 +23,6 @@ bool IsHighSurrogate(char16_t c)
 bool IsLowSurrogate(char16_t c)
 {
     return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// The engine rejects a whole subject holding one broken surrogate, which would lose every
-// chapter of the book. U+FFFD keeps the length, so offsets stay exact.
-std::optional<std::u16string> WithoutLoneSurrogates(const char16_t* text, std::int32_t length)
-{
-    std::int32_t i = 0;
-    auto lone = [&](std::int32_t at) {
-        const char16_t c = text[at];
-        if (IsHighSurrogate(c))
-            return !(at + 1 < length && IsLowSurrogate(text[at + 1]));
-        if (IsLowSurrogate(c))
-            return !(at > 0 && IsHighSurrogate(text[at - 1]));
-        return false;
-    };
-    for (; i < length; ++i)
-        if ((text[i] & 0xF800) == 0xD800 && lone(i))
-            break;
-    if (i == length)
-        return std::nullopt;
-    std::u16string copy(text, static_cast<std::size_t>(length));
-    for (; i < length; ++i)
-        if ((text[i] & 0xF800) == 0xD800 && lone(i))
-            copy[static_cast<std::size_t>(i)] = u'\uFFFD';
-    return copy;
 }
 
 // The start of the line holding each of a run of increasing offsets. A match starts at its line's

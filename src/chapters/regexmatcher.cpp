@@ -46,8 +46,8 @@ void RegexMatcher::SetPattern(const QString& pattern)
     if (!m_regex)
         return;
     // Verbs of its own right after ours would be read as part of the head and could lift the bound.
-    m_refused = pattern.startsWith(QStringLiteral("(*"));
-    m_regex->setPattern(PatternHead() + pattern);
+    m_refused = RefusesPattern(pattern);
+    m_regex->setPattern(BoundedPattern(pattern));
 }
 
 bool RegexMatcher::IsWholePattern(const QString& pattern)
@@ -175,4 +175,14 @@ bool RegexMatcher::FindAll(const char16_t* text, std::int32_t length, std::vecto
         return false;
     }
     return true;
+}
+
+QString RegexMatcher::BoundedPattern(const QString& pattern)
+{
+    return PatternHead() + pattern;
+}
+
+bool RegexMatcher::RefusesPattern(const QString& pattern)
+{
+    return pattern.startsWith(QStringLiteral("(*"));
 }

@@ -65,6 +65,11 @@ public:
     // True when `pattern` compiles on its own (without the engine options put before it).
     static bool IsWholePattern(const QString& pattern);
 
+    // For callers that drive the engine themselves with the same bounds: the pattern as it is
+    // compiled (CR line ends, step limit), and whether a pattern is refused for bringing its own verbs.
+    static QString BoundedPattern(const QString& pattern);
+    static bool RefusesPattern(const QString& pattern);
+
 private:
     struct Run;
 

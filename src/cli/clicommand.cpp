@@ -42,7 +42,7 @@ int CliUsageError(const QString& message)
     std::fprintf(stderr, "leafturner-cli: %s\n", message.toUtf8().constData());
     std::fprintf(stderr,
                  "usage: leafturner-cli [--profile DIR] [--codepage NAME] [--encoding NAME] COMMAND ...\n"
-                 "commands: info, text, settings, paginate, render, turn, chapters, reformat\n");
+                 "commands: info, text, settings, paginate, render, turn, chapters, reformat, search, history\n");
     return 2;
 }
 

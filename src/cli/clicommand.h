@@ -53,3 +53,4 @@ int CmdTurn(QStringList args);
 int CmdChapters(QStringList args);
 int CmdReformat(QStringList args);
 int CmdHistory(QStringList args);
+int CmdSearch(QStringList args);

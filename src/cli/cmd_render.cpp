@@ -17,9 +17,22 @@
 
 namespace {
 
-const QString kUsage =
-    QStringLiteral("usage: render BOOK --window WxH --page N --out FILE.png [--convert s2t|s2tw|s2hk|t2s] "
-                   "(pages count from 1)");
+const QString kUsage = QStringLiteral("usage: render BOOK --window WxH --page N --out FILE.png "
+                                      "[--convert s2t|s2tw|s2hk|t2s] [--highlight OFFSET:LENGTH] "
+                                      "(pages count from 1)");
+
+// "OFFSET:LENGTH", both whole numbers, neither negative.
+bool ParseHighlight(const QString& text, std::int32_t* offset, std::int32_t* length)
+{
+    const QStringList parts = text.split(u':');
+    int o = 0;
+    int l = 0;
+    if (parts.size() != 2 || !ParseInteger(parts[0], &o) || !ParseInteger(parts[1], &l) || o < 0 || l < 0)
+        return false;
+    *offset = o;
+    *length = l;
+    return true;
+}
 
 } // namespace
 
@@ -46,6 +59,7 @@ int CmdRender(QStringList args)
     QString pageText;
     QString outPath;
     QString configName;
+    QString highlightText;
     QString error;
     if (!TakeOption(args, QStringLiteral("--window"), &windowText, &error) ||
         !TakeOption(args, QStringLiteral("--page"), &pageText, &error) ||
@@ -58,6 +72,15 @@ int CmdRender(QStringList args)
     if (converting &&
         (!ParseConvertConfig(configName.toStdString(), &config) || config == ConvertConfig::None))
         return CliUsageError(QStringLiteral("--convert takes s2t, s2tw, s2hk or t2s"));
+    std::int32_t highlightOffset = 0;
+    std::int32_t highlightLength = 0;
+    if (TakeOption(args, QStringLiteral("--highlight"), &highlightText, &error)) {
+        if (!ParseHighlight(highlightText, &highlightOffset, &highlightLength))
+            return CliUsageError(QStringLiteral("--highlight takes OFFSET:LENGTH, e.g. 120:4: ") +
+                                 highlightText);
+    } else if (!error.isEmpty()) {
+        return CliUsageError(error);
+    }
     QSize window;
     if (const int status = ParseDrawingWindow(windowText, &window))
         return status;
@@ -85,6 +108,7 @@ int CmdRender(QStringList args)
     // As the reading view does: lay out for the client size, then show the clamped page.
     const ReadingLayout layout = LayOutReadingView(window, buffer.get());
     const int page = ClampPage(pageNumber - 1, layout.pageCount, layout.spread);
+    ThePageRenderer().SetHighlight(highlightOffset, highlightLength);
     const QImage picture = ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, page);
     if (picture.isNull())
         return CliFail(QStringLiteral("内存不足。"));

@@ -24,7 +24,8 @@ struct Command
 constexpr Command kCommands[] = {
     {"info", CmdInfo, false},         {"text", CmdText, false},         {"settings", CmdSettings, false},
     {"paginate", CmdPaginate, true},  {"render", CmdRender, true},      {"turn", CmdTurn, true},
-    {"chapters", CmdChapters, false}, {"reformat", CmdReformat, false}, {"history", CmdHistory, false, true},
+    {"chapters", CmdChapters, false}, {"reformat", CmdReformat, false}, {"search", CmdSearch, false},
+    {"history", CmdHistory, false, true},
 };
 
 } // namespace

@@ -583,6 +583,7 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
     painter.setPen(ColourSetting(PARA_TEXT_COLOR));
     painter.setBackgroundMode(Qt::TransparentMode);
     m_overflow = false;
+    DrawHighlight(painter, buffer.Text(), start, end, rect, grid.lines, grid.lineLength, vertical);
     const std::int32_t pos =
         vertical ? DrawVertical(buffer.Text(), start, end, rect, grid.lines, grid.lineLength)
                  : DrawHorizontal(buffer.Text(), start, end, rect, grid.lines, grid.lineLength);

@@ -36,6 +36,10 @@ public:
     using ShownText = std::function<std::u16string(std::u16string_view, std::int32_t, std::int32_t)>;
     void SetShownText(ShownText shownText) { m_shownText = std::move(shownText); }
 
+    // A run of the text (the current search hit) drawn over a translucent box of the text colour on
+    // every page it reaches; a length of 0 draws none.
+    void SetHighlight(std::int32_t offset, std::int32_t length);
+
 private:
     enum class Face : std::uint8_t
     {
@@ -97,6 +101,8 @@ private:
                               int lines, int lineLength);
     void Flush(QPainter& painter, bool vertical);
     void DrawRuledLines(QPainter& painter, const QRect& rect, int lines, bool vertical) const;
+    void DrawHighlight(QPainter& painter, const char16_t* text, std::int32_t pos, std::int32_t end,
+                       const QRect& rect, int lines, int lineLength, bool vertical) const;
     void DrawPageNumber(QPainter& painter, const QRect& rect, int page, int numberPlace) const;
 
     // The page being drawn, in the shown form: units[i - begin] for begin <= i < end.
@@ -142,6 +148,8 @@ private:
     Batch m_batches[2];
     std::vector<Turned> m_turned;
     std::vector<Loose> m_loose;
+    std::int32_t m_highlightStart = 0;
+    std::int32_t m_highlightEnd = 0;
 };
 
 // The process-wide renderer LayoutEngine draws with.
