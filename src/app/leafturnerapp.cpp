@@ -140,7 +140,7 @@ bool CLeafturnerApp::IsOpenBook(const QString& path) const
     return !open.isEmpty() && QFileInfo(path).canonicalFilePath() == open;
 }
 
-bool CLeafturnerApp::OpenDocumentFile(const QString& path, bool routeHasPosition)
+bool CLeafturnerApp::OpenDocumentFile(const QString& path)
 {
     if (!m_document || !m_frame)
         return false;

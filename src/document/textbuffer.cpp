@@ -129,17 +129,17 @@ std::int32_t TextBuffer::Length() const
 
 bool HasBookExtension(const QString& path)
 {
-    return CreateTextBuffer(path, RememberedEncodingChoice(path));
-}
-
-std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path, const EncodingChoice& choice)
-{
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot >= 0 && name.mid(dot).compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0;
 }
 
 std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path)
+{
+    return CreateTextBuffer(path, RememberedEncodingChoice(path));
+}
+
+std::unique_ptr<TextBuffer> CreateTextBuffer(const QString& path, const EncodingChoice& choice)
 {
     if (!HasBookExtension(path))
         return nullptr;

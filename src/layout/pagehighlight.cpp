@@ -50,7 +50,8 @@ void PageRenderer::DrawHighlight(QPainter& painter, const char16_t* text, std::i
                 const QRect box =
                     vertical ? QRect(right - m_cell - line * m_pitch - m_cell / 2, rect.top() + along, m_cell,
                                      extent)
-                             : QRect(rect.left() + along, rect.top() + line * m_pitch, extent, m_textHeight);
+                             : QRect(rect.left() + along, rect.top() + line * m_pitch, extent,
+                                     std::max(m_cell, m_ascent + m_inkBottom + 2)); // down to below the ink
                 painter.fillRect(box, colour);
             }
         }
