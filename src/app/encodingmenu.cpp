@@ -67,7 +67,7 @@ bool EncodingMenu::Reopen(CLeafturnerApp& app, const EncodingChoice& choice)
     const QString before = memory.ChosenEncoding(path);
     memory.SetChosenEncoding(path, EncodingChoiceName(choice));
     // Opening asks to save edits first; declining or a failed read keeps the old choice.
-    if (!app.OpenDocumentFile(path)) {
+    if (!app.ReloadDocumentFile(path)) {
         memory.SetChosenEncoding(path, before);
         return false;
     }

@@ -112,6 +112,7 @@ bool CLeafturnerDoc::OnOpenDocument(const QString& path)
     std::unique_ptr<TextBuffer> fresh;
     if (HasBookExtension(full)) {
         fresh = std::make_unique<TextBuffer>();
+        fresh->SetEncodingChoice(RememberedEncodingChoice(full));
         if (!fresh->Load(full))
             return false;
     }

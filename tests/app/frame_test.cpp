@@ -258,7 +258,8 @@ TEST_F(ReaderTest, RecentFileMenuKeepsAmpersandsAndNumbersItsItems)
     };
     for (const auto& e : expected) {
         QAction* action = Frame()->Action(Cmd::FileMruFirst + e.item - 1);
-        EXPECT_EQ(action->text(), QString::fromUtf8(e.text)) << e.item;
+        // The reading history's percent follows a tab, in the shortcut column.
+        EXPECT_EQ(action->text().section(u'\t', 0, 0), QString::fromUtf8(e.text)) << e.item;
         EXPECT_TRUE(action->isVisible());
     }
 }

@@ -131,10 +131,12 @@ TEST_F(ReaderTest, RestoreHoldsTheSavedOffsetThroughLaterResizes)
 TEST_F(ReaderTest, OpeningABookRecordsThePlaceItIsShownAt)
 {
     const QString first = WriteBook(QStringLiteral("b.txt"), LongText());
-    const QString second = WriteBook(QStringLiteral("a.txt"), LongText());
+    // Another book, not a copy: the reading history would start a copy where the first one is.
+    const QString second = WriteBook(QStringLiteral("a.txt"), LongText() + QStringLiteral("另一本"));
     ASSERT_TRUE(Start({first}));
     ReadingView()->ShowPage(4);
-    ASSERT_GT(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), 0);
+    const QString shown = QString::number(ReadingView()->CurrentCharOffset());
+    ASSERT_GT(StoredValue(QStringLiteral("PARA_LAST_POS"), shown).toInt(), 0);
     ASSERT_TRUE(m_app->OpenDocumentFile(second));
     EXPECT_EQ(IniValue(QStringLiteral("PARA_LAST_POS")).toInt(), 0);
     Stop();

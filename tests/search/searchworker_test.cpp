@@ -45,6 +45,13 @@ Collected RunUntilFinished(SearchWorker& worker, std::uint64_t generation)
         c.outcome = worker.TakeOutcome(g);
         loop.quit();
     });
+    // A short search may have finished before the connections above were made.
+    if (auto done = worker.TakeOutcome(generation)) {
+        auto rest = worker.TakeHits(generation);
+        c.hits.insert(c.hits.end(), rest.begin(), rest.end());
+        c.outcome = done;
+        return c;
+    }
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
     return c;
