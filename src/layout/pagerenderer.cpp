@@ -252,7 +252,7 @@ std::int32_t PageRenderer::DrawHorizontal(const char16_t* text, std::int32_t pos
                 Add(glyph, QPointF(x, baseline));
             x += advance;
         }
-        m_overflow = m_overflow || x > rect.left() + lineLength;
+        m_overflow = m_overflow || x > rect.left() + lineLength + m_hangRoom;
         pos = next;
     }
     return pos;
@@ -309,7 +309,7 @@ std::int32_t PageRenderer::DrawVertical(const char16_t* text, std::int32_t pos, 
                 Add(glyph, QPointF(centre + shift, baseline));
             y += advance;
         }
-        m_overflow = m_overflow || y > rect.top() + lineLength;
+        m_overflow = m_overflow || y > rect.top() + lineLength + m_hangRoom;
         pos = next;
     }
     return pos;
@@ -583,6 +583,8 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
     painter.setPen(ColourSetting(PARA_TEXT_COLOR));
     painter.setBackgroundMode(Qt::TransparentMode);
     m_overflow = false;
+    // A closing mark the line-break rules hang takes one cell past the line's end.
+    m_hangRoom = ParaGetInt(PARA_LINE_BREAK_RULES) != 0 ? m_cell : 0;
     DrawHighlight(painter, buffer.Text(), start, end, rect, grid.lines, grid.lineLength, vertical);
     const std::int32_t pos =
         vertical ? DrawVertical(buffer.Text(), start, end, rect, grid.lines, grid.lineLength)
@@ -590,7 +592,8 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
     // Only such a page pays for clipping, which sends the glyphs through the painter.
     if (m_overflow) {
         painter.save();
-        painter.setClipRect(rect, Qt::IntersectClip);
+        painter.setClipRect(vertical ? rect.adjusted(0, 0, 0, m_hangRoom) : rect.adjusted(0, 0, m_hangRoom, 0),
+                            Qt::IntersectClip);
         Flush(painter, vertical);
         painter.restore();
     } else {

@@ -145,6 +145,8 @@ private:
     QRgb m_textColour = 0;
     // A unit wider than the line was put on the page; its glyph must not reach past the page.
     bool m_overflow = false;
+    // How far past the line's end a hanging closing mark may reach (one cell with the rules on).
+    int m_hangRoom = 0;
     Batch m_batches[2];
     std::vector<Turned> m_turned;
     std::vector<Loose> m_loose;

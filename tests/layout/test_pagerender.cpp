@@ -522,6 +522,20 @@ TEST_F(PageRender, UnitWiderThanTheLineIsDrawnClippedToThePage)
     EXPECT_EQ(InkIn(image, QRect(rect.right() + 1, 0, image.width(), image.height())), 0);
 }
 
+TEST_F(PageRender, HangingClosingMarkIsDrawnInTheCellPastTheLine)
+{
+    // Three cells a line; the comma after them hangs, even on a page that clips a too-wide unit.
+    SetInt(PARA_LINE_BREAK_RULES, 1);
+    SetInt(PARA_TEXT_SHOW_LINE, 0);
+    const int cell = CellSize();
+    const QSize page(cell * 3, LinePitch() * 3);
+    QRect rect;
+    const QImage image = DrawText(u"\u4E66\u4E66\u4E66\uFF0C\u4E66\u2E3A", page, &rect);
+    EXPECT_GT(InkIn(image, QRect(rect.right() + 1, rect.top(), cell, LinePitch())), 0);
+    // Nothing reaches past the hanging cell.
+    EXPECT_EQ(InkIn(image, QRect(rect.right() + 1 + cell, 0, image.width(), image.height())), 0);
+}
+
 TEST_F(PageRender, RuledLinesStayBetweenTheLinesAtEveryLineHeight)
 {
     constexpr COLORREF kRule = RGBRef(255, 0, 0);
