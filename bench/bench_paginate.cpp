@@ -73,7 +73,7 @@ BENCHMARK(BM_FirstRebuildTextMetrics)->Unit(benchmark::kMillisecond)->Iterations
 
 // Page width x height from the arguments: 312x507 is the page of an 800x600 window's spread (12
 // characters a line), 832x975 that of a full-screen 1920x1080 one (32 characters a line).
-void BM_Paginate(benchmark::State& state)
+void PaginateBook(benchmark::State& state, bool breakRules)
 {
     BuildMetrics();
     const std::u16string& book = Book();
@@ -82,31 +82,25 @@ void BM_Paginate(benchmark::State& state)
     const int height = static_cast<int>(state.range(1));
     PageTable table;
     for (auto _ : state) {
-        const int pages = PaginateText(book.data(), static_cast<std::int32_t>(book.size()),
-                                       height / metrics.LinePitch(), width, metrics.Advances(), table);
+        const int pages =
+            PaginateText(book.data(), static_cast<std::int32_t>(book.size()), height / metrics.LinePitch(),
+                         width, metrics.Advances(), table, breakRules);
         benchmark::DoNotOptimize(pages);
     }
     state.counters["pages"] = table.Count();
     state.counters["ns_per_unit"] = NanosecondsPerUnit(book.size());
 }
+
+void BM_Paginate(benchmark::State& state)
+{
+    PaginateBook(state, false);
+}
 BENCHMARK(BM_Paginate)->Args({312, 507})->Args({832, 975})->Unit(benchmark::kMillisecond);
 
-// The same pagination with the line-break rules on, beside BM_Paginate of the same page.
+// The same pagination with the line-break rules on.
 void BM_PaginateBreakRules(benchmark::State& state)
 {
-    BuildMetrics();
-    const std::u16string& book = Book();
-    const TextMetrics& metrics = TheTextMetrics();
-    const int width = static_cast<int>(state.range(0));
-    const int height = static_cast<int>(state.range(1));
-    PageTable table;
-    for (auto _ : state) {
-        const int pages = PaginateText(book.data(), static_cast<std::int32_t>(book.size()),
-                                       height / metrics.LinePitch(), width, metrics.Advances(), table, true);
-        benchmark::DoNotOptimize(pages);
-    }
-    state.counters["pages"] = table.Count();
-    state.counters["ns_per_unit"] = NanosecondsPerUnit(book.size());
+    PaginateBook(state, true);
 }
 BENCHMARK(BM_PaginateBreakRules)->Args({312, 507})->Args({832, 975})->Unit(benchmark::kMillisecond);
 
