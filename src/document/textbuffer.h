@@ -68,7 +68,7 @@ public:
     const char16_t* Text() const { return m_text.get(); }
     bool HasText() const { return m_text != nullptr && m_length > 0; }
     SourceEncoding Encoding() const { return m_encoding; }
-    // Another encoding than the current one is written as the design has it: UTF-16 with its mark,
+    // Another encoding than the current one is written the usual way: UTF-16 with its mark,
     // Ansi in the ANSI code page. The same one keeps its code page and mark.
     void SetEncoding(SourceEncoding encoding)
     {
