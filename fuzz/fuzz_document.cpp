@@ -5,25 +5,11 @@
 #include "settings/codepage.h"
 #include "settings/messagesink.h"
 
+#include "fuzzsupport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-namespace {
-
-class QuietSink : public MessageSink
-{
-public:
-    MsgAnswer Show(const QString&, MsgButtons, MsgIcon) override { return MsgAnswer::Ok; }
-};
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

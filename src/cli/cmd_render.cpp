@@ -2,6 +2,7 @@
 // view's picture of page N (counted from 1) for a client area of that size, from the profile's
 // settings, optionally shown in the other script.
 #include "cli/clicommand.h"
+#include "cli/convertoption.h"
 
 #include "convert/scriptconverter.h"
 #include "document/textbuffer.h"
@@ -58,20 +59,15 @@ int CmdRender(QStringList args)
     QString windowText;
     QString pageText;
     QString outPath;
-    QString configName;
     QString highlightText;
     QString error;
     if (!TakeOption(args, QStringLiteral("--window"), &windowText, &error) ||
         !TakeOption(args, QStringLiteral("--page"), &pageText, &error) ||
         !TakeOption(args, QStringLiteral("--out"), &outPath, &error))
         return CliUsageError(error.isEmpty() ? kUsage : error);
-    const bool converting = TakeOption(args, QStringLiteral("--convert"), &configName, &error);
-    if (!error.isEmpty())
-        return CliUsageError(error);
     ConvertConfig config = ConvertConfig::None;
-    if (converting &&
-        (!ParseConvertConfig(configName.toStdString(), &config) || config == ConvertConfig::None))
-        return CliUsageError(QStringLiteral("--convert takes s2t, s2tw, s2hk or t2s"));
+    if (const int status = TakeConvertOption(args, &config); status != 0)
+        return status;
     std::int32_t highlightOffset = 0;
     std::int32_t highlightLength = 0;
     if (TakeOption(args, QStringLiteral("--highlight"), &highlightText, &error)) {

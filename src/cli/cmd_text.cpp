@@ -1,6 +1,7 @@
 // leafturner-cli text BOOK [--convert CONFIG]: the decoded text as UTF-8, every CR written as LF,
 // optionally in the other script.
 #include "cli/clicommand.h"
+#include "cli/convertoption.h"
 
 #include "convert/scriptconverter.h"
 #include "document/textbuffer.h"
@@ -11,15 +12,9 @@
 
 int CmdText(QStringList args)
 {
-    QString configName;
-    QString error;
-    const bool converting = TakeOption(args, QStringLiteral("--convert"), &configName, &error);
-    if (!error.isEmpty())
-        return CliUsageError(error);
     ConvertConfig config = ConvertConfig::None;
-    if (converting &&
-        (!ParseConvertConfig(configName.toStdString(), &config) || config == ConvertConfig::None))
-        return CliUsageError(QStringLiteral("--convert takes s2t, s2tw, s2hk or t2s"));
+    if (const int status = TakeConvertOption(args, &config); status != 0)
+        return status;
     if (args.size() != 1)
         return CliUsageError(QStringLiteral("text needs exactly one BOOK"));
     std::shared_ptr<ScriptConverter> converter;
