@@ -111,9 +111,8 @@ bool CLeafturnerDoc::OnOpenDocument(const QString& path)
     // The new book is read before the old one goes, so a failed load keeps the book that was open.
     std::unique_ptr<TextBuffer> fresh;
     if (HasBookExtension(full)) {
-        fresh = std::make_unique<TextBuffer>();
-        fresh->SetEncodingChoice(RememberedEncodingChoice(full));
-        if (!fresh->Load(full))
+        fresh = CreateTextBuffer(full); // in the encoding remembered for the book, if any
+        if (!fresh)
             return false;
     }
     if (m_host)
