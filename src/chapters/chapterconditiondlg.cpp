@@ -39,6 +39,9 @@ CChapterConditionDlg::CChapterConditionDlg(bool addMode, const QString& text, QS
 
     connect(ok, &QPushButton::clicked, this, &CChapterConditionDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Typing replaces the condition being edited.
+    m_edit->selectAll();
+    m_edit->setFocus();
 }
 
 void CChapterConditionDlg::accept()
