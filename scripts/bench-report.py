@@ -345,6 +345,21 @@ def search_figures(r):
     ]
 
 
+def searchpane_figures(r):
+    p = peak(r)
+    plain = r.counter("BM_PanePlain", "gui_stall_ms")
+    hostile = r.counter("BM_PaneHostileRegex", "gui_stall_ms")
+    return [
+        Figure("search pane, 10M chars / 2,000 hits listed", r.ms("BM_PanePlain"), "ms", peak_mb=p),
+        Figure("longest GUI-thread stall during that search", plain, "ms", target="< 50 ms",
+               met=below(plain, 50.0), peak_mb=p),
+        Figure("search pane, a regex at the match limit everywhere", r.ms("BM_PaneHostileRegex"), "ms",
+               peak_mb=p),
+        Figure("longest GUI-thread stall during that search", hostile, "ms", target="< 50 ms",
+               met=below(hostile, 50.0), peak_mb=p),
+    ]
+
+
 def chapterpane_figures(r):
     p = peak(r)
     stall = r.counter("BM_PaneRefresh", "gui_stall_ms")
@@ -450,6 +465,7 @@ FIGURES = {
     "bench_chapters": chapters_figures,
     "bench_chapterpane": chapterpane_figures,
     "bench_search": search_figures,
+    "bench_searchpane": searchpane_figures,
     "bench_edit": edit_figures,
     "bench_reformat": reformat_figures,
     "bench_convert": convert_figures,

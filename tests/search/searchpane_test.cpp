@@ -8,10 +8,12 @@
 #include "search/searchpanedlg.h"
 #include "search/searchresultmodel.h"
 #include "ui/panehostbar.h"
+#include "ui/commandids.h"
 #include "views/leafturnerview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,6 +98,53 @@ TEST_F(SearchPane, FindsJumpsWrapsAndCancelsOnANewBook)
     EXPECT_TRUE(pane->Results().Hits().empty());
     EXPECT_TRUE(pane->CountLine()->text().isEmpty());
     EXPECT_TRUE(pane->WaitForSearch(5000));
+}
+
+TEST_F(SearchPane, LastTenSearchesAndThePlacementComeBackAfterARestart)
+{
+    const QString book = WriteBook(QStringLiteral("a.txt"), Book(2));
+    ASSERT_TRUE(Start({book}));
+    auto* command = Frame()->findChild<CSearchPaneCommand*>();
+    ASSERT_NE(command, nullptr);
+    Frame()->RouteCommand(Cmd::EditFind);
+    CSearchPaneDlg* pane = command->Pane();
+    ASSERT_NE(pane, nullptr);
+    // Twelve searches, one of them again: the newest first, no repeats, ten kept.
+    QStringList typed;
+    for (int i = 0; i < 12; ++i)
+        typed << QStringLiteral("词%1").arg(i);
+    typed << QStringLiteral("词5");
+    for (const QString& pattern : typed) {
+        pane->PatternBox()->setEditText(pattern);
+        pane->Search();
+        ASSERT_TRUE(pane->WaitForSearch(5000));
+    }
+    const QStringList expected{QStringLiteral("词5"),  QStringLiteral("词11"), QStringLiteral("词10"),
+                               QStringLiteral("词9"),  QStringLiteral("词8"),  QStringLiteral("词7"),
+                               QStringLiteral("词6"),  QStringLiteral("词4"),  QStringLiteral("词3"),
+                               QStringLiteral("词2")};
+    auto items = [](const QComboBox* box) {
+        QStringList list;
+        for (int i = 0; i < box->count(); ++i)
+            list << box->itemText(i);
+        return list;
+    };
+    EXPECT_EQ(items(pane->PatternBox()), expected);
+    auto* bar = Frame()->findChild<QDockWidget*>(QStringLiteral("Pane125"));
+    ASSERT_NE(bar, nullptr);
+    Frame()->addDockWidget(Qt::BottomDockWidgetArea, bar);
+    Settle();
+    Stop();
+
+    ASSERT_TRUE(Start({book}));
+    command = Frame()->findChild<CSearchPaneCommand*>();
+    Frame()->RouteCommand(Cmd::EditFind);
+    Settle();
+    ASSERT_NE(command->Pane(), nullptr);
+    EXPECT_EQ(items(command->Pane()->PatternBox()), expected);
+    bar = Frame()->findChild<QDockWidget*>(QStringLiteral("Pane125"));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(Frame()->dockWidgetArea(bar), Qt::BottomDockWidgetArea);
 }
 
 } // namespace
