@@ -156,10 +156,16 @@ Converter& Encoder()
     return c;
 }
 
-Converter& NamedDecoder()
+// Detection tries several code pages on every book it opens: one converter each, so none is
+// reopened (and its conversion module loaded again) per book.
+Converter& NamedDecoder(const QByteArray& name)
 {
-    thread_local Converter c;
-    return c;
+    thread_local std::array<Converter, 8> converters;
+    thread_local std::size_t next = 0;
+    for (Converter& c : converters)
+        if (c.name == name && c.cd != reinterpret_cast<iconv_t>(-1))
+            return c;
+    return converters[next++ % converters.size()];
 }
 
 Converter& NamedEncoder()
@@ -364,7 +370,7 @@ std::size_t LegacyToUtf16(const QString& codePage, const std::uint8_t* data, std
                           std::size_t* invalid)
 {
     const QByteArray name = IconvName(codePage);
-    return Decode(name.isEmpty() ? Decoder() : NamedDecoder(), name, data, n, out, invalid);
+    return Decode(name.isEmpty() ? Decoder() : NamedDecoder(name), name, data, n, out, invalid);
 }
 
 bool IsKnownCodePage(const QString& name)
@@ -462,7 +468,7 @@ QByteArray Encode(const QByteArray& named, const char16_t* text, std::size_t n, 
                 isExact = false;
             } else {
                 const std::size_t m =
-                    Decode(named.isEmpty() ? Decoder() : NamedDecoder(), named,
+                    Decode(named.isEmpty() ? Decoder() : NamedDecoder(named), named,
                            reinterpret_cast<const std::uint8_t*>(out.constData()), used, back.get(), nullptr);
                 isExact = m == n && std::memcmp(back.get(), text, n * sizeof(char16_t)) == 0;
             }
