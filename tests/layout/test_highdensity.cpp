@@ -1,4 +1,5 @@
 // Pages composed for a 200 % screen: twice the pixels, sharp glyph edges, the 1x layout.
+#include "layout/bookbackground.h"
 #include "layout/layoutengine.h"
 #include "layout/pagegeometry.h"
 #include "layout/pagerenderer.h"

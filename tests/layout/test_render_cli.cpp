@@ -81,8 +81,9 @@ TEST_F(RenderCli, ScaleTwoDrawsTwiceThePixelsOfTheSamePages)
     const QImage one = RenderPage(QStringLiteral("900x600"), 3).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(two.size(), QSize(1800, 1200));
     // The desk and cover as at 1x, each pixel a block; the text differs, drawn finer.
-    for (const QPoint p : {QPoint(5, 5), QPoint(80, 300), QPoint(450, 590)})
+    for (const QPoint p : {QPoint(5, 5), QPoint(3, 300), QPoint(450, 5), QPoint(450, 594)})
         EXPECT_EQ(two.pixel(p * 2 + QPoint(1, 1)), one.pixel(p)) << p.x() << "," << p.y();
+    // Not the 1x picture blown up: every second pixel of that would give the 1x picture back.
     EXPECT_NE(two.scaled(900, 600), one);
     // --scale 1 is the plain picture.
     ASSERT_EQ(Render(args + QStringList{QStringLiteral("--scale=1")}), 0);
