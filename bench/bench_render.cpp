@@ -175,6 +175,19 @@ void BM_ComposeSpread(benchmark::State& state)
 }
 BENCHMARK(BM_ComposeSpread)->Unit(benchmark::kMillisecond);
 
+// The same page turn on a 200 % screen: 3840x2160 pixels, glyphs drawn at twice their size.
+void BM_ComposeSpread2x(benchmark::State& state)
+{
+    Reader& reader = TheReader();
+    int page = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ComposeReadingPicture(kClient, reader.book.get(), reader.layout.pageSize,
+                                                       reader.layout.spread, page, 2));
+        page = (page + 2) % 40;
+    }
+}
+BENCHMARK(BM_ComposeSpread2x)->Unit(benchmark::kMillisecond);
+
 // A page turn with the pages shown in Traditional characters: each page converted with its context,
 // then drawn from the same line cut.
 void BM_ComposeSpreadConverted(benchmark::State& state)

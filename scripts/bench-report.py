@@ -271,6 +271,8 @@ def render_figures(r):
                        ("BM_ComposeSpreadConverted", "compose a spread shown in Traditional (s2t, page turn)")):
         ours = r.ms(name)
         out.append(Figure(what, ours, "ms", memset, "memset of the canvas", "< 8 ms", below(ours, 8.0), p))
+    out.append(Figure("compose the same spread at 2x (3840x2160 pixels, 200 % screen)", r.ms("BM_ComposeSpread2x"),
+                      "ms", memset, "memset of the 1x canvas", peak_mb=p))
     out.append(Figure("draw the text of a spread", r.ms("BM_DrawSpreadText"), "ms", memset,
                       "memset of the canvas", peak_mb=p))
     bg = r.counter("BM_BackgroundOverMemset", "background_ms")
@@ -292,6 +294,14 @@ def turn_figures(r):
             ours = frame * 1e3 if frame is not None else None
             out.append(Figure("page-turn frame, mode %d, %s" % (mode, "spread" if spread else "single page"),
                               ours, "ms", copy, "memcpy of one frame", "< 8 ms", below(ours, 8.0), p))
+    # A 200 % screen: the same 1920x1080 client at 3840x2160 pixels.
+    for spread in (1, 0):
+        for mode in range(1, 11):
+            frame = r.counter("BM_TurnFrame2x/mode:%d/spread:%d" % (mode, spread), "frame")
+            ours = frame * 1e3 if frame is not None else None
+            out.append(Figure("page-turn frame at 2x (3840x2160 pixels), mode %d, %s"
+                              % (mode, "spread" if spread else "single page"),
+                              ours, "ms", copy, "memcpy of one 1x frame", "< 8 ms", below(ours, 8.0), p))
     return out
 
 

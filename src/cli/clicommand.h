@@ -41,6 +41,9 @@ int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer);
 // For the commands that draw pages: "--window WxH" within what can be drawn (0, or the usage
 // error's status), and a book opened with the reading font, page engine and pictures ready.
 int ParseDrawingWindow(const QString& text, QSize* window);
+// "--scale S" (1 to 4, default 1): device pixels per window pixel, as on a 200 % screen for 2.
+// 0, or the usage error's status; the window must still be drawable at that scale.
+int TakeScaleOption(QStringList& args, QSize window, double* scale);
 int OpenBookForDrawing(const QString& path, std::unique_ptr<TextBuffer>& buffer);
 
 // The commands. Each takes the arguments after its name (common options already removed).

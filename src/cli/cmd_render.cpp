@@ -1,6 +1,6 @@
-// leafturner-cli render BOOK --window WxH --page N --out FILE.png [--convert CONFIG]: the reading
-// view's picture of page N (counted from 1) for a client area of that size, from the profile's
-// settings, optionally shown in the other script.
+// leafturner-cli render BOOK --window WxH --page N --out FILE.png [--convert CONFIG] [--scale S]: the
+// reading view's picture of page N (counted from 1) for a client area of that size, from the
+// profile's settings, optionally shown in the other script or at a screen's higher density.
 #include "cli/clicommand.h"
 #include "cli/convertoption.h"
 
@@ -20,7 +20,7 @@ namespace {
 
 const QString kUsage = QStringLiteral("usage: render BOOK --window WxH --page N --out FILE.png "
                                       "[--convert s2t|s2tw|s2hk|t2s] [--highlight OFFSET:LENGTH] "
-                                      "(pages count from 1)");
+                                      "[--scale S] (pages count from 1)");
 
 // "OFFSET:LENGTH", both whole numbers, neither negative.
 bool ParseHighlight(const QString& text, std::int32_t* offset, std::int32_t* length)
@@ -43,6 +43,23 @@ int ParseDrawingWindow(const QString& text, QSize* window)
         return CliUsageError(QStringLiteral("--window takes WxH, e.g. 800x600: ") + text);
     if (!IsComposableSize(*window))
         return CliUsageError(QStringLiteral("--window is too large to draw: ") + text);
+    return 0;
+}
+
+int TakeScaleOption(QStringList& args, QSize window, double* scale)
+{
+    *scale = 1;
+    QString text;
+    QString error;
+    if (!TakeOption(args, QStringLiteral("--scale"), &text, &error))
+        return error.isEmpty() ? 0 : CliUsageError(error);
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !(value >= 1 && value <= 4))
+        return CliUsageError(QStringLiteral("--scale takes a number from 1 to 4, e.g. 2: ") + text);
+    if (!IsComposableSize(DevicePixelSize(window, value)))
+        return CliUsageError(QStringLiteral("--window is too large to draw at this --scale: ") + text);
+    *scale = value;
     return 0;
 }
 
@@ -80,6 +97,9 @@ int CmdRender(QStringList args)
     QSize window;
     if (const int status = ParseDrawingWindow(windowText, &window))
         return status;
+    double scale = 1;
+    if (const int status = TakeScaleOption(args, window, &scale))
+        return status;
     int pageNumber = 0;
     if (!ParseInteger(pageText, &pageNumber) || pageNumber < 1)
         return CliUsageError(QStringLiteral("--page takes a page number from 1: ") + pageText);
@@ -105,7 +125,8 @@ int CmdRender(QStringList args)
     const ReadingLayout layout = LayOutReadingView(window, buffer.get());
     const int page = ClampPage(pageNumber - 1, layout.pageCount, layout.spread);
     ThePageRenderer().SetHighlight(highlightOffset, highlightLength);
-    const QImage picture = ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, page);
+    const QImage picture =
+        ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, page, scale);
     if (picture.isNull())
         return CliFail(QStringLiteral("内存不足。"));
     if (!picture.save(outPath, "PNG"))

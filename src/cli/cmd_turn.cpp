@@ -1,5 +1,5 @@
-// leafturner-cli turn BOOK --window WxH --page N --to M --mode K --out DIR: every frame of the page
-// turn from page N to page M (counted from 1) as DIR/frame-0001.png, frame-0002.png...
+// leafturner-cli turn BOOK --window WxH --page N --to M --mode K --out DIR [--scale S]: every frame of
+// the page turn from page N to page M (counted from 1) as DIR/frame-0001.png, frame-0002.png...
 #include "cli/clicommand.h"
 
 #include "document/textbuffer.h"
@@ -16,7 +16,8 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral("usage: turn BOOK --window WxH --page N --to M --mode K --out DIR");
+const QString kUsage =
+    QStringLiteral("usage: turn BOOK --window WxH --page N --to M --mode K --out DIR [--scale S]");
 
 } // namespace
 
@@ -36,6 +37,9 @@ int CmdTurn(QStringList args)
         return CliUsageError(error.isEmpty() ? kUsage : error);
     QSize window;
     if (const int status = ParseDrawingWindow(windowText, &window))
+        return status;
+    double scale = 1;
+    if (const int status = TakeScaleOption(args, window, &scale))
         return status;
     int fromNumber = 0;
     if (!ParseInteger(fromText, &fromNumber) || fromNumber < 1)
@@ -64,9 +68,9 @@ int CmdTurn(QStringList args)
     int written = 0;
     if (turn.Plays()) {
         const QImage before =
-            ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, turn.FromPage());
+            ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, turn.FromPage(), scale);
         const QImage after =
-            ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, turn.ToPage());
+            ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, turn.ToPage(), scale);
         if (before.isNull() || after.isNull())
             return CliFail(QStringLiteral("内存不足。"));
         const QDir dir(outDir);

@@ -158,6 +158,27 @@ void PageRenderer::SyncFonts()
     m_glyphCache.assign(65536, kUnknown);
     m_masks.clear();
     m_synced = true;
+    const qreal ratio = m_maskRatio;
+    m_maskRatio = 0;
+    SetMaskRatio(ratio);
+}
+
+void PageRenderer::SetMaskRatio(qreal ratio)
+{
+    if (!(ratio > 0) || ratio > 8)
+        ratio = 1;
+    if (ratio == m_maskRatio)
+        return;
+    m_maskRatio = ratio;
+    m_masks.clear();
+    auto scaled = [ratio](const QRawFont& font) {
+        QRawFont f(font);
+        if (f.isValid() && ratio != 1)
+            f.setPixelSize(font.pixelSize() * ratio);
+        return f;
+    };
+    m_primaryMasks = scaled(m_primary);
+    m_fallbackMasks = scaled(m_fallback);
 }
 
 PageRenderer::Glyph PageRenderer::GlyphOf(char16_t unit)
@@ -321,9 +342,9 @@ const PageRenderer::Mask& PageRenderer::MaskOf(Face face, quint32 glyph)
     if (const auto found = m_masks.find(key); found != m_masks.end())
         return found->second;
     Mask& mask = m_masks[key];
-    const QRawFont& font = FontOf(face);
     const QList<quint32> glyphs{glyph};
-    mask.advance = font.advancesForGlyphIndexes(glyphs).value(0).x();
+    mask.advance = FontOf(face).advancesForGlyphIndexes(glyphs).value(0).x();
+    const QRawFont& font = face == Face::Fallback ? m_fallbackMasks : m_primaryMasks;
     const QRectF box = font.boundingRect(glyph);
     const int x0 = static_cast<int>(std::floor(box.left())) - 2;
     const int y0 = static_cast<int>(std::floor(box.top())) - 2;
@@ -376,7 +397,8 @@ const PageRenderer::Mask& PageRenderer::MaskOf(Face face, quint32 glyph)
 bool PageRenderer::BlendBatches(QPainter& painter)
 {
     auto* image = dynamic_cast<QImage*>(painter.device());
-    if (image == nullptr || painter.paintEngine() == nullptr ||
+    // The positions are in page pixels; a high-density picture holds `ratio` device pixels to each.
+    if (image == nullptr || image->devicePixelRatio() != m_maskRatio || painter.paintEngine() == nullptr ||
         painter.paintEngine()->type() != QPaintEngine::Raster || painter.hasClipping() ||
         painter.transform().type() != QTransform::TxNone || painter.opacity() != 1.0 ||
         painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
@@ -384,14 +406,15 @@ bool PageRenderer::BlendBatches(QPainter& painter)
         return false;
     const int iw = image->width();
     const int ih = image->height();
+    const qreal ratio = m_maskRatio;
     m_placed.clear();
     for (int b = 0; b < 2; ++b) {
         const Face face = b == 1 ? Face::Fallback : Face::Primary;
         const Batch& batch = m_batches[b];
         for (qsizetype i = 0; i < batch.glyphs.size(); ++i) {
             const Mask& mask = MaskOf(face, batch.glyphs[i]);
-            const int x = qRound(batch.positions[i].x()) + mask.left;
-            const int y = qRound(batch.positions[i].y()) + mask.top;
+            const int x = qRound(batch.positions[i].x() * ratio) + mask.left;
+            const int y = qRound(batch.positions[i].y() * ratio) + mask.top;
             if (mask.width > 0 && x < iw && y < ih && x + mask.width > 0 && y + mask.height > 0)
                 m_placed.push_back(Placed{x, y, &mask});
         }
@@ -551,6 +574,7 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
                            int numberPlace)
 {
     SyncFonts();
+    SetMaskRatio(painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1);
     // A book of rare characters must not grow the glyph cache without bound; dropped only here,
     // between pages, since a page's placements point into it.
     if (m_masks.size() >= kMaxMasks)

@@ -74,7 +74,8 @@ private:
         QPointF at; // on the baseline: the left end in horizontal writing, the centre in vertical
     };
 
-    // A glyph's coverage as the painter would draw it, trimmed to its ink, placed from the pen position.
+    // A glyph's coverage as the painter would draw it at the mask ratio, trimmed to its ink, placed
+    // from the pen position in device pixels; the advance is in page pixels.
     struct Mask
     {
         int left = 0;
@@ -86,6 +87,8 @@ private:
     };
 
     void SyncFonts();
+    // Masks at `ratio` device pixels per page pixel: the painter's image on a high-density screen.
+    void SetMaskRatio(qreal ratio);
     const Mask& MaskOf(Face face, quint32 glyph);
     // Blends the gathered glyphs straight into a 32-bit image; false when the painter's target or
     // state needs the painter itself (another format, a transform, clipping, opacity).
@@ -124,6 +127,10 @@ private:
     bool m_synced = false;
     QRawFont m_primary;
     QRawFont m_fallback;
+    // The same faces at the mask ratio's pixel size; the page pixel ones stand in at ratio 1.
+    qreal m_maskRatio = 1;
+    QRawFont m_primaryMasks;
+    QRawFont m_fallbackMasks;
     QFont m_titleFont; // page numbers; looked up with the reading font, not per page
     int m_titleHeight = 0;
     int m_ascent = 0;

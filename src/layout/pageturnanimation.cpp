@@ -179,6 +179,52 @@ void CrossFade(Turn& t)
     }
 }
 
+// The block of the frame that `columns` write whole: their common rows over adjacent columns. Empty
+// when they leave gaps, which must show what lies under them.
+QRect CoveredByColumns(const std::vector<TurnColumn>& columns, const QRect& frame)
+{
+    if (columns.empty())
+        return {};
+    long long top = LLONG_MIN;
+    long long bottom = LLONG_MAX;
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        const TurnColumn& c = columns[k];
+        if ((k > 0 && c.dstX != columns[k - 1].dstX + 1) || c.dstHeight <= 0 || c.srcX < 0 ||
+            c.srcX >= frame.width())
+            return {};
+        top = std::max<long long>(top, c.dstTop);
+        bottom = std::min<long long>(bottom, static_cast<long long>(c.dstTop) + c.dstHeight);
+    }
+    if (top >= bottom)
+        return {};
+    const long long t = std::max<long long>(top, frame.top());
+    const long long b = std::min<long long>(bottom, static_cast<long long>(frame.top()) + frame.height());
+    if (t >= b)
+        return {};
+    return QRect(columns.front().dstX, static_cast<int>(t), columns.back().dstX - columns.front().dstX + 1,
+                 static_cast<int>(b - t))
+        .intersected(frame);
+}
+
+// The last frame's turning page put back from the pictures under it, except where the next columns
+// write anyway: on a 200 % screen that copy would be most of the frame's memory traffic.
+void Restore(Turn& t, const QImage& left, const QImage& right, int split, const QRect& dirty,
+             const std::vector<TurnColumn>& next)
+{
+    const QRect keep = CoveredByColumns(next, t.canvas.Frame().rect()).intersected(dirty);
+    if (keep.isEmpty()) {
+        t.canvas.CopySplit(left, right, split, dirty);
+        return;
+    }
+    t.canvas.CopySplit(left, right, split, QRect(dirty.left(), dirty.top(), dirty.width(), keep.top() - dirty.top()));
+    t.canvas.CopySplit(left, right, split,
+                       QRect(dirty.left(), keep.bottom() + 1, dirty.width(), dirty.bottom() - keep.bottom()));
+    t.canvas.CopySplit(left, right, split,
+                       QRect(dirty.left(), keep.top(), keep.left() - dirty.left(), keep.height()));
+    t.canvas.CopySplit(left, right, split,
+                       QRect(keep.right() + 1, keep.top(), dirty.right() - keep.right(), keep.height()));
+}
+
 // Modes 4 and 6: the turning page is squeezed between the page edge and the moving position o and
 // sheared up towards o; the wave adds a ripple.
 void WaveOrSideways(Turn& t)
@@ -199,11 +245,11 @@ void WaveOrSideways(Turn& t)
             break;
         const bool turned = t.leftward ? (!t.spread || o >= t.W / 2) : (t.spread && o > t.W / 2);
         const int amp = Truncate(t.H * 0.25 * std::sin(kPi * o / t.W));
-        t.canvas.CopySplit(left, b, split, dirty);
+        const QRect last = dirty;
         dirty = QRect();
+        columns.clear();
         const int n = t.spread ? t.W / 2 - o : -o;
         if (n != 0) {
-            columns.clear();
             int previous = INT_MIN;
             for (int c = std::min(0, n); c <= std::max(0, n); ++c) {
                 const double u = static_cast<double>(c) / n;
@@ -218,8 +264,10 @@ void WaveOrSideways(Turn& t)
                 const int lift = static_cast<int>(static_cast<long long>(amp) * c / n);
                 columns.push_back({t.L + o + c, t.T - amp + lift - w, t.H, t.L + k});
             }
-            dirty = t.canvas.DrawColumns(turned || !t.spread ? a : b, t.T, t.H, columns);
         }
+        Restore(t, left, b, split, last, columns);
+        if (n != 0)
+            dirty = t.canvas.DrawColumns(turned || !t.spread ? a : b, t.T, t.H, columns);
         if (!t.Show(2))
             return;
     }
@@ -247,14 +295,14 @@ bool CurlPass(Turn& t, bool direction, int pass, int shape)
         int b = Truncate(std::sin(kPi * pos / t.W) * bmax);
         if (pass == 1)
             b = bmax - b;
-        t.canvas.CopySplit(left, right, split, dirty);
+        const QRect last = dirty;
         dirty = QRect();
+        columns.clear();
         const int p1 = pass == 0 ? pos : (direction ? t.W + end - pos : end - pos);
         const int lo = std::min(p1, end);
         const int hi = std::max(p1, end);
         const int d = hi - lo;
         if (d > 0) {
-            columns.clear();
             int previous = INT_MIN;
             for (int i = lo; i <= hi; ++i) {
                 const double u = (i - lo) / (2.0 * d);
@@ -271,8 +319,10 @@ bool CurlPass(Turn& t, bool direction, int pass, int shape)
                 previous = x;
                 columns.push_back({t.L + i, t.T - c, t.H + 2 * c, x});
             }
-            dirty = t.canvas.DrawColumns(turning, t.T, t.H, columns);
         }
+        Restore(t, left, right, split, last, columns);
+        if (d > 0)
+            dirty = t.canvas.DrawColumns(turning, t.T, t.H, columns);
         if (!t.Show(3))
             return false;
     }

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -30,6 +31,7 @@ constexpr std::array<int, 11> kBackgroundSettings = {
 struct BackgroundKey
 {
     QSize client;
+    qreal ratio = 1;
     QRect book;
     bool spread = false;
     std::array<int, kBackgroundSettings.size()> settings{};
@@ -49,6 +51,29 @@ CxImage CopyOf(const CxImage* picture)
     return picture != nullptr ? CxImage(*picture) : CxImage();
 }
 
+// `image` at `ratio` device pixels to each of its pixels: whole ratios copy every pixel into a block
+// (resizing on a 200 % screen composes a background each step), others take the nearest pixel.
+QImage ToDevicePixels(const QImage& image, qreal ratio)
+{
+    const QSize size = DevicePixelSize(image.size(), ratio);
+    const int k = static_cast<int>(ratio);
+    if (k != ratio || k < 2 || image.format() != QImage::Format_RGB32)
+        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage out(size, QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    const std::size_t rowBytes = static_cast<std::size_t>(size.width()) * 4;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* src = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+        auto* first = reinterpret_cast<std::uint32_t*>(out.scanLine(y * k));
+        for (int x = 0; x < image.width(); ++x)
+            std::fill_n(first + static_cast<std::ptrdiff_t>(x) * k, k, src[x]);
+        for (int i = 1; i < k; ++i)
+            std::memcpy(out.scanLine(y * k + i), first, rowBytes);
+    }
+    return out;
+}
+
 // The last composed background and the memory the pictures are handed out in. The pictures are kept
 // as copies and compared byte for byte, since a reloaded picture may land at the address of the old.
 // Nothing here is allocated again while the client keeps its size or shrinks: on some machines fresh
@@ -58,9 +83,10 @@ class BackgroundCache
 public:
     // The background for the client size and settings (kept while they stay), copied into a picture
     // and handed to `draw`.
-    QImage Compose(QSize client, const QRect& book, bool spread, const std::function<void(QPainter&)>& draw)
+    QImage Compose(QSize client, qreal ratio, const QRect& book, bool spread,
+                   const std::function<void(QPainter&)>& draw)
     {
-        BackgroundKey key{client, book, spread, {}};
+        BackgroundKey key{client, ratio, book, spread, {}};
         for (std::size_t i = 0; i < kBackgroundSettings.size(); ++i)
             key.settings[i] = ParaGetInt(kBackgroundSettings[i]);
         std::lock_guard guard(m_lock);
@@ -68,9 +94,16 @@ public:
             !SamePicture(CoverPicture(), m_cover) || !SamePicture(PagePicture(), m_page)) {
             m_onCanvas = DrawBookBackground(m_canvas, client, book, spread);
             m_plain = QImage();
-            if (!m_onCanvas) {
+            if (!m_onCanvas || ratio != 1) {
                 m_plain = QImage(client, QImage::Format_RGB32);
-                DrawPlainBackground(m_plain, book, spread);
+                if (!m_onCanvas || !CanvasToScreen(m_canvas, client, m_plain))
+                    DrawPlainBackground(m_plain, book, spread);
+                // Every part of the background is whole client pixels (fills, one-pixel rules and
+                // edges, pictures made for 1x), so each pixel becomes a block of device pixels and
+                // stays as sharp as at 1x.
+                if (ratio != 1 && !m_plain.isNull())
+                    m_plain = ToDevicePixels(m_plain, ratio);
+                m_onCanvas = false;
             }
             m_ready = true;
             m_key = key;
@@ -78,17 +111,19 @@ public:
             m_cover = CopyOf(CoverPicture());
             m_page = CopyOf(PagePicture());
         }
-        QImage picture = Acquire(client);
+        QImage picture = Acquire(DevicePixelSize(client, ratio));
         if (picture.isNull())
             return {};
         if (m_onCanvas) {
             if (!CanvasToScreen(m_canvas, client, picture))
                 return {};
         } else {
-            if (m_plain.isNull() || m_plain.bytesPerLine() != picture.bytesPerLine())
+            if (m_plain.isNull() || m_plain.size() != picture.size() ||
+                m_plain.bytesPerLine() != picture.bytesPerLine())
                 return {};
             std::memcpy(picture.bits(), m_plain.constBits(), static_cast<std::size_t>(m_plain.sizeInBytes()));
         }
+        picture.setDevicePixelRatio(ratio);
         QPainter painter(&picture);
         if (!painter.isActive())
             return {};
@@ -194,6 +229,18 @@ ReadingLayout LayOutReadingView(QSize clientSize, TextBuffer* buffer)
     return layout;
 }
 
+QSize DevicePixelSize(QSize clientSize, qreal devicePixelRatio)
+{
+    if (!(devicePixelRatio > 0) || devicePixelRatio == 1)
+        return clientSize;
+    // A hair below the next whole pixel rounds down: 1001 x 1.5 takes 1502 pixels, 1000 x 1.5 1500.
+    auto side = [devicePixelRatio](int n) {
+        const double pixels = std::ceil(n * devicePixelRatio - 1e-6);
+        return static_cast<int>(std::clamp(pixels, 0.0, 1e9));
+    };
+    return QSize(side(clientSize.width()), side(clientSize.height()));
+}
+
 bool IsComposableSize(QSize clientSize)
 {
     const long long w = clientSize.width();
@@ -202,8 +249,19 @@ bool IsComposableSize(QSize clientSize)
            static_cast<std::uint64_t>(w * h * 4) <= kMaxImageBytes;
 }
 
-QImage ComposeWelcomePicture(QSize clientSize)
+QImage ComposeWelcomePicture(QSize clientSize, qreal devicePixelRatio)
 {
+    if (devicePixelRatio != 1) {
+        // The welcome picture is a 1x bitmap: its pixels become blocks of device pixels.
+        if (!IsComposableSize(DevicePixelSize(clientSize, devicePixelRatio)))
+            return clientSize.isEmpty() ? BlackImage(clientSize) : QImage();
+        QImage image = ComposeWelcomePicture(clientSize, 1);
+        if (image.isNull() || clientSize.isEmpty())
+            return image;
+        image = ToDevicePixels(image, devicePixelRatio);
+        image.setDevicePixelRatio(devicePixelRatio);
+        return image;
+    }
     if (!IsComposableSize(clientSize))
         return clientSize.isEmpty() ? BlackImage(clientSize) : QImage();
     QImage image = BlackImage(clientSize);
@@ -228,16 +286,18 @@ QImage ComposeWelcomePicture(QSize clientSize)
 }
 
 QImage ComposeReadingPicture(QSize clientSize, const TextBuffer* buffer, QSize pageSize, bool spread,
-                             int page)
+                             int page, qreal devicePixelRatio)
 {
+    if (!(devicePixelRatio > 0))
+        devicePixelRatio = 1;
     if (buffer == nullptr)
-        return ComposeWelcomePicture(clientSize);
+        return ComposeWelcomePicture(clientSize, devicePixelRatio);
     if (clientSize.isEmpty())
         return BlackImage(clientSize);
-    if (!IsComposableSize(clientSize))
+    if (!IsComposableSize(clientSize) || !IsComposableSize(DevicePixelSize(clientSize, devicePixelRatio)))
         return {};
     const QRect book = BookRect(QRect(QPoint(0, 0), clientSize), false);
-    return TheBackgroundCache().Compose(clientSize, book, spread, [&](QPainter& painter) {
+    return TheBackgroundCache().Compose(clientSize, devicePixelRatio, book, spread, [&](QPainter& painter) {
         DrawPages(painter, book, pageSize, *buffer, spread, page);
     });
 }

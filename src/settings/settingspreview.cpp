@@ -77,7 +77,7 @@ QImage SettingsPreview::Picture() const
 {
     QImage image;
     if (!m_pageSize.isEmpty())
-        image = ComposeReadingPicture(size(), m_buffer.get(), m_pageSize, m_spread, 0);
+        image = ComposeReadingPicture(size(), m_buffer.get(), m_pageSize, m_spread, 0, devicePixelRatioF());
     if (image.isNull()) {
         image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
         image.fill(Qt::black);

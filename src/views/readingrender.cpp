@@ -4,10 +4,10 @@
 #include "layout/readingcomposer.h"
 
 QImage ComposeReadingView(QSize clientSize, const TextBuffer* buffer, QSize pageSize, bool spread, int page,
-                          qreal)
+                          qreal devicePixelRatio)
 {
-    // Composed in logical pixels, as the book geometry is; a high-density screen scales the picture.
-    QImage image = ComposeReadingPicture(clientSize, buffer, pageSize, spread, page);
+    // Laid out in logical pixels, drawn at the screen's: a 200 % screen gets twice the pixels.
+    QImage image = ComposeReadingPicture(clientSize, buffer, pageSize, spread, page, devicePixelRatio);
     if (image.isNull()) {
         image = QImage(clientSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
         image.fill(Qt::black);

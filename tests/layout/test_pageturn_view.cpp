@@ -3,12 +3,15 @@
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
+#include "document/leafturnerdoc.h"
 #include "layout/pageturnanimation.h"
 #include "settings/parablock.h"
 #include "ui/commandids.h"
 #include "views/leafturnerview.h"
+#include "views/readingrender.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 
 namespace {
 
@@ -106,4 +109,29 @@ TEST_F(PageTurnView, EveryFrameReachesTheScreenAndTheLastPageStays)
     const int last = view->CurrentPage();
     EXPECT_EQ(PaintsDuring(Cmd::NextPage), 0);
     EXPECT_EQ(view->CurrentPage(), last);
+}
+
+// Run by the 2x CTest entry (QT_SCALE_FACTOR=2): a 200 % screen gets pictures and frames of twice
+// the pixels, the pages laid out as at 1x.
+TEST_F(PageTurnView, OnATwiceDenseScreenPicturesAndFramesHaveTwiceThePixels)
+{
+    if (qApp->devicePixelRatio() < 2)
+        GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+    OpenBook();
+    CLeafturnerView* view = ReadingView();
+    const QSize client = view->viewport()->size();
+    const QImage page = view->ComposePage(view->CurrentPage());
+    EXPECT_EQ(page.size(), client * 2);
+    EXPECT_EQ(page.devicePixelRatio(), 2.0);
+
+    theParaBlock.SetInt(PARA_TURN_PAGE, 8, false);
+    const int from = view->CurrentPage();
+    const int to = from + (view->IsSpread() ? 2 : 1);
+    int shown = 0;
+    PlayReadingPageTurn(*view, *view->GetDocument()->Buffer(), from, to, [&](const QImage& frame) {
+        ++shown;
+        EXPECT_EQ(frame.size(), client * 2) << shown;
+        EXPECT_EQ(frame.devicePixelRatio(), 2.0) << shown;
+    });
+    EXPECT_EQ(shown, FramesFor(from, to) + 1);
 }

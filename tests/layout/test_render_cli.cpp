@@ -71,6 +71,39 @@ TEST_F(RenderCli, PagesCountFromOneAndSpreadsShowTheirLeftPage)
     EXPECT_NE(RenderPage(QStringLiteral("500x700"), 2), RenderPage(QStringLiteral("500x700"), 1));
 }
 
+TEST_F(RenderCli, ScaleTwoDrawsTwiceThePixelsOfTheSamePages)
+{
+    const QString out = m_dir.filePath(QStringLiteral("2x.png"));
+    const QStringList args{m_book, QStringLiteral("--window"), QStringLiteral("900x600"), QStringLiteral("--page"),
+                           QStringLiteral("3"), QStringLiteral("--out"), out};
+    ASSERT_EQ(Render(args + QStringList{QStringLiteral("--scale"), QStringLiteral("2")}), 0);
+    const QImage two = QImage(out).convertToFormat(QImage::Format_RGB32);
+    const QImage one = RenderPage(QStringLiteral("900x600"), 3).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(two.size(), QSize(1800, 1200));
+    // The desk and cover as at 1x, each pixel a block; the text differs, drawn finer.
+    for (const QPoint p : {QPoint(5, 5), QPoint(3, 300), QPoint(450, 5), QPoint(450, 594)})
+        EXPECT_EQ(two.pixel(p * 2 + QPoint(1, 1)), one.pixel(p)) << p.x() << "," << p.y();
+    // Not the 1x picture blown up: every second pixel of that would give the 1x picture back.
+    EXPECT_NE(two.scaled(900, 600), one);
+    // --scale 1 is the plain picture.
+    ASSERT_EQ(Render(args + QStringList{QStringLiteral("--scale=1")}), 0);
+    EXPECT_EQ(QImage(out).convertToFormat(QImage::Format_RGB32), one);
+
+    QFile::remove(out);
+    QString err;
+    for (const char* bad : {"0", "0.5", "5", "two", ""}) {
+        EXPECT_EQ(Render(args + QStringList{QStringLiteral("--scale"), QString::fromLatin1(bad)}, &err), 2) << bad;
+        EXPECT_TRUE(err.contains(QStringLiteral("--scale"))) << err.toStdString();
+    }
+    // A window that can be drawn at 1x but not at four times its pixels.
+    EXPECT_EQ(Render({m_book, QStringLiteral("--window"), QStringLiteral("8000x8000"), QStringLiteral("--page"),
+                      QStringLiteral("1"), QStringLiteral("--out"), out, QStringLiteral("--scale"),
+                      QStringLiteral("4")},
+                     &err),
+              2);
+    EXPECT_FALSE(QFile::exists(out));
+}
+
 TEST_F(RenderCli, BadArgumentsAndBooks)
 {
     const QString out = m_dir.filePath(QStringLiteral("x.png"));

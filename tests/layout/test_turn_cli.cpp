@@ -107,6 +107,25 @@ TEST_F(TurnCli, FlipFramesRunFromTheRenderedPageToTheNextSpread)
     EXPECT_EQ(last.copy(21, 15, 758, 570), page3.copy(21, 15, 758, 570));
 }
 
+TEST_F(TurnCli, AtScaleTwoTheSameFramesHaveTwiceThePixels)
+{
+    const QString out = m_dir.filePath(QStringLiteral("frames/2x"));
+    const CliRun run = Run(QStringLiteral("turn"),
+                           {m_book, QStringLiteral("--window"), QStringLiteral("800x600"), QStringLiteral("--page"),
+                            QStringLiteral("1"), QStringLiteral("--to"), QStringLiteral("3"),
+                            QStringLiteral("--mode"), QStringLiteral("8"), QStringLiteral("--out"), out,
+                            QStringLiteral("--scale"), QStringLiteral("2")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const CliRun plain = Turn(QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("8"),
+                              m_dir.filePath(QStringLiteral("frames/1x")));
+    ASSERT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(run.out, plain.out);
+    const QStringList frames = Frames(out);
+    ASSERT_FALSE(frames.isEmpty());
+    EXPECT_EQ(QImage(QDir(out).filePath(frames.front())).size(), QSize(1600, 1200));
+    EXPECT_EQ(QImage(QDir(out).filePath(frames.back())).size(), QSize(1600, 1200));
+}
+
 TEST_F(TurnCli, TurnsThatPlayNothingWriteNoFiles)
 {
     struct Case
