@@ -183,7 +183,6 @@ void ConversionMenu::Loaded(ConvertConfig config, std::shared_ptr<ScriptConverte
 
 void ConversionMenu::ShowAgain()
 {
-    ShownScript::Instance().Pages().Clear();
     if (auto* area = qobject_cast<QAbstractScrollArea*>(m_frame->ActiveViewWidget()))
         area->viewport()->update();
     // The search pane's context column is made as it is painted.

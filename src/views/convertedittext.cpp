@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QThreadPool>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
