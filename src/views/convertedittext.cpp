@@ -67,11 +67,21 @@ bool ConvertEditText(QPlainTextEdit* edit, ConvertConfig config, QWidget* dialog
     progress.setAutoReset(false);
     progress.setMinimumDuration(0);
     progress.setValue(0);
+    progress.show();
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(30);
     bool cancelled = false;
+    auto stop = [&] {
+        cancelled = true;
+        work->cancel.store(true);
+        loop.quit();
+    };
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (progress.wasCanceled()) { // Esc and cancel() reset the dialog without a signal
+            stop();
+            return;
+        }
         if (work->finished.load(std::memory_order_acquire)) {
             loop.quit();
             return;
@@ -80,11 +90,7 @@ bool ConvertEditText(QPlainTextEdit* edit, ConvertConfig config, QWidget* dialog
                              static_cast<double>(work->total.load(std::memory_order_relaxed));
         progress.setValue(static_cast<int>(share * (kSteps - 1)));
     });
-    QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] {
-        cancelled = true;
-        work->cancel.store(true);
-        loop.quit();
-    });
+    QObject::connect(&progress, &QProgressDialog::canceled, &loop, stop);
     poll.start();
     if (!work->finished.load(std::memory_order_acquire))
         loop.exec();

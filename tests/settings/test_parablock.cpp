@@ -228,7 +228,8 @@ TEST_F(ParaBlockTest, LaterIntegersKeepTheirPlaceBeforeTheStrings)
     // Stored files name keys, but the record and `settings` output go by index.
     EXPECT_STREQ(ParaKeyName(46), "PARA_LINE_BREAK_RULES");
     EXPECT_STREQ(ParaKeyName(47), "PARA_AUTO_TURN_SECONDS");
-    EXPECT_STREQ(ParaKeyName(48), "PARA_TXT_FONT_NAME");
+    EXPECT_STREQ(ParaKeyName(48), "PARA_CONVERSION");
+    EXPECT_STREQ(ParaKeyName(49), "PARA_TXT_FONT_NAME");
     Load(QString());
     EXPECT_EQ(ParaGetInt(PARA_LINE_BREAK_RULES), 0);
     EXPECT_EQ(ParaGetInt(PARA_AUTO_TURN_SECONDS), 30);
