@@ -226,8 +226,10 @@ void BM_TurnConverted(benchmark::State& state)
         if (ahead) {
             state.PauseTiming();
             const std::vector<ShownPages::Range> next = {
-                {static_cast<std::size_t>(book.PageStart(page)), static_cast<std::size_t>(book.PageStart(page + 1))},
-                {static_cast<std::size_t>(book.PageStart(page + 1)), static_cast<std::size_t>(book.PageStart(page + 2))}};
+                {static_cast<std::size_t>(book.PageStart(page)),
+                 static_cast<std::size_t>(book.PageStart(page + 1))},
+                {static_cast<std::size_t>(book.PageStart(page + 1)),
+                 static_cast<std::size_t>(book.PageStart(page + 2))}};
             script.Prefetch(text, next);
             script.Pages().WaitIdle();
             state.ResumeTiming();

@@ -18,8 +18,8 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
-#include <QCoreApplication>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QTableView>
@@ -50,8 +50,9 @@ constexpr int kAheadAfter = 5;
 
 ConvertConfig ConfigOfSetting(int value)
 {
-    return value > 0 && value < static_cast<int>(kEntries.size()) ? kEntries[static_cast<std::size_t>(value)].config
-                                                                   : ConvertConfig::None;
+    return value > 0 && value < static_cast<int>(kEntries.size())
+               ? kEntries[static_cast<std::size_t>(value)].config
+               : ConvertConfig::None;
 }
 
 int SettingOfConfig(ConvertConfig config)
@@ -86,8 +87,8 @@ ConversionMenu::ConversionMenu(CMainFrame* frame) : QObject(frame), m_frame(fram
     }
     // Every page is drawn through here: converted from the kept pages, the ones around it made ahead.
     ThePageRenderer().SetShownText([this](std::u16string_view text, std::int32_t begin, std::int32_t end) {
-        std::u16string shown =
-            ShownScript::Instance().Page(text, static_cast<std::size_t>(begin), static_cast<std::size_t>(end));
+        std::u16string shown = ShownScript::Instance().Page(text, static_cast<std::size_t>(begin),
+                                                            static_cast<std::size_t>(end));
         if (!shown.empty())
             NotePageDrawn(text.data(), begin);
         return shown;
@@ -159,7 +160,8 @@ void ConversionMenu::Apply(ConvertConfig config)
         std::shared_ptr<ScriptConverter> converter = ScriptConverter::Get(config, &error);
         const QString message = QString::fromStdString(error);
         QMetaObject::invokeMethod(
-            qApp, [self, config, converter, message] {
+            qApp,
+            [self, config, converter, message] {
                 if (self)
                     self->Loaded(config, converter, message);
             },
@@ -167,7 +169,8 @@ void ConversionMenu::Apply(ConvertConfig config)
     });
 }
 
-void ConversionMenu::Loaded(ConvertConfig config, std::shared_ptr<ScriptConverter> converter, const QString& error)
+void ConversionMenu::Loaded(ConvertConfig config, std::shared_ptr<ScriptConverter> converter,
+                            const QString& error)
 {
     m_loading[config] = false;
     if (!converter) {
@@ -217,7 +220,8 @@ void ConversionMenu::PrefetchAround()
     }
     for (int p = page - 1; p >= page - kAheadBefore && p >= 0; --p)
         ranges.emplace_back(buffer->PageStart(p), buffer->PageStart(p + 1));
-    ShownScript::Instance().Prefetch(std::u16string_view(buffer->Text(), static_cast<std::size_t>(length)), ranges);
+    ShownScript::Instance().Prefetch(std::u16string_view(buffer->Text(), static_cast<std::size_t>(length)),
+                                     ranges);
 }
 
 bool ConversionMenu::OnCmdMsg(int id)

@@ -256,8 +256,9 @@ void CMainFrame::CreateMenus()
     reading->addMenu(m_conversionMenu->Menu());
     m_contextMenus.insert(160, reading);
     auto* editing = new QMenu(this);
-    add(editing, {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace,
-                  EditRepeat, 0, Reformat, RepairGarbled, ConvertWholeText, GoToPage, AddBookmark, 0, EditMode});
+    add(editing,
+        {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace, EditRepeat,
+         0, Reformat, RepairGarbled, ConvertWholeText, GoToPage, AddBookmark, 0, EditMode});
     m_contextMenus.insert(159, editing);
     for (QMenu* m : {reading, editing})
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);

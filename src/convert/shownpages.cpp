@@ -24,8 +24,8 @@ ShownPages::~ShownPages()
         m_worker.join();
 }
 
-const ShownPages::Entry* ShownPages::Find(ConvertConfig config, std::u16string_view source,
-                                          std::size_t begin, std::size_t end)
+const ShownPages::Entry* ShownPages::Find(ConvertConfig config, std::u16string_view source, std::size_t begin,
+                                          std::size_t end)
 {
     for (Entry& e : m_entries) {
         if (e.config == config && e.begin == begin && e.end == end && e.source == source) {

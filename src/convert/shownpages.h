@@ -65,8 +65,7 @@ private:
     };
 
     // Under m_lock.
-    const Entry* Find(ConvertConfig config, std::u16string_view source, std::size_t begin,
-                      std::size_t end);
+    const Entry* Find(ConvertConfig config, std::u16string_view source, std::size_t begin, std::size_t end);
     void Keep(Entry entry);
     void Run();
 

@@ -58,8 +58,8 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const
     if (role == kHitLengthRole)
         return c.hitLength;
     // In the script the pages are shown in; the same length, so the hit's place holds.
-    const std::u16string shown = ShownScript::Instance().Short(
-        std::u16string_view(reinterpret_cast<const char16_t*>(c.text.utf16()), static_cast<std::size_t>(c.text.size())));
+    const std::u16string shown = ShownScript::Instance().Short(std::u16string_view(
+        reinterpret_cast<const char16_t*>(c.text.utf16()), static_cast<std::size_t>(c.text.size())));
     return QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size()));
 }
 

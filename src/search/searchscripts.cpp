@@ -15,8 +15,8 @@ QString Converted(const QString& text, ConvertConfig config)
     const std::shared_ptr<ScriptConverter> converter = ScriptConverter::Get(config);
     if (!converter)
         return text;
-    const std::u16string out = converter->ConvertWhole(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+    const std::u16string out = converter->ConvertWhole(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
     return QString::fromUtf16(out.data(), static_cast<qsizetype>(out.size()));
 }
 
@@ -56,7 +56,8 @@ SearchQuery WithOtherForms(const SearchQuery& query)
     QStringList forms{query.pattern};
     forms += query.otherForms;
     // The longest first: where two forms start at one place, the hit takes the longer.
-    std::stable_sort(forms.begin(), forms.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    std::stable_sort(forms.begin(), forms.end(),
+                     [](const QString& a, const QString& b) { return a.size() > b.size(); });
     QStringList parts;
     for (const QString& form : forms)
         parts.append(query.regex ? QStringLiteral("(?:") + form + u')' : QRegularExpression::escape(form));

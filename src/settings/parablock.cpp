@@ -37,9 +37,8 @@ constexpr const char* kKeys[kParaCount] = {
     "PARA_ADV_ENG_SPACE",      "PARA_ADV_TAIL_SPACE",
     "PARA_ADV_ADD_CHN_SPACE",  "PARA_ADV_ADD_BLINK_LINE",
     "PARA_LINE_BREAK_RULES",   "PARA_AUTO_TURN_SECONDS",
-    "PARA_CONVERSION",
-    "PARA_TXT_FONT_NAME",      "PARA_LAST_PATH",
-    "PARA_LAYOUT_PARA_END",
+    "PARA_CONVERSION",         "PARA_TXT_FONT_NAME",
+    "PARA_LAST_PATH",          "PARA_LAYOUT_PARA_END",
 };
 
 const QString kParaEndDefault = QStringLiteral("。？”」！集章");

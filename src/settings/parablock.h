@@ -76,7 +76,7 @@ enum ParaIndex : int
     PARA_ADV_ADD_BLINK_LINE,
     PARA_LINE_BREAK_RULES,  // 46: closing marks never start a line, opening marks never end one
     PARA_AUTO_TURN_SECONDS, // 47
-    PARA_CONVERSION,        // 48: the script books never given one are shown in (0 none, 1 s2t, 2 s2tw, 3 s2hk, 4 t2s)
+    PARA_CONVERSION,        // 48: the script for books never given one (kParaConversionLast)
     PARA_TXT_FONT_NAME,     // 49: first string
     PARA_LAST_PATH,
     PARA_LAYOUT_PARA_END,
@@ -95,7 +95,7 @@ constexpr int kLineHeightCount = static_cast<int>(kLineHeightTable.size());
 constexpr int kAutoTurnDefaultSeconds = 30;
 constexpr int kAutoTurnMinSeconds = 1;
 constexpr int kAutoTurnMaxSeconds = 3600;
-// PARA_CONVERSION counts the script conversions in menu order; anything else reads as none.
+// PARA_CONVERSION: 0 none, 1 s2t, 2 s2tw, 3 s2hk, 4 t2s (the menu's order); anything else reads as none.
 constexpr int kParaConversionLast = 4;
 
 const char* ParaKeyName(int index);

@@ -50,16 +50,18 @@ bool ConvertEditText(QPlainTextEdit* edit, ConvertConfig config, QWidget* dialog
     work->total = std::max<std::size_t>(1, text.size());
     QThreadPool::globalInstance()->start([work, config, text = std::move(text)] {
         if (const auto converter = ScriptConverter::Get(config, &work->error)) {
-            work->converted = converter->ConvertWhole(text, &work->out, [&work](std::size_t done, std::size_t total) {
-                work->done.store(done, std::memory_order_relaxed);
-                work->total.store(std::max<std::size_t>(1, total), std::memory_order_relaxed);
-                return !work->cancel.load(std::memory_order_relaxed);
-            });
+            work->converted =
+                converter->ConvertWhole(text, &work->out, [&work](std::size_t done, std::size_t total) {
+                    work->done.store(done, std::memory_order_relaxed);
+                    work->total.store(std::max<std::size_t>(1, total), std::memory_order_relaxed);
+                    return !work->cancel.load(std::memory_order_relaxed);
+                });
         }
         work->finished.store(true, std::memory_order_release);
     });
 
-    QProgressDialog progress(QStringLiteral("正在转换全文……"), QStringLiteral("取消"), 0, kSteps, dialogParent);
+    QProgressDialog progress(QStringLiteral("正在转换全文……"), QStringLiteral("取消"), 0, kSteps,
+                             dialogParent);
     progress.setObjectName(QStringLiteral("ConvertProgress"));
     progress.setWindowTitle(QStringLiteral("转换全文"));
     progress.setWindowModality(Qt::WindowModal);

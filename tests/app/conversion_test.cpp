@@ -56,15 +56,16 @@ QString SimplifiedBook(int chapters)
     for (int c = 1; c <= chapters; ++c) {
         text += QStringLiteral("第%1章 后来的图书馆\n").arg(c);
         for (int i = 0; i < 12; ++i)
-            text += QStringLiteral("　　她的头发很干净，后来我们去了图书馆，计算机和软件都在那里。天色将晚，风很大。\n");
+            text += QStringLiteral(
+                "　　她的头发很干净，后来我们去了图书馆，计算机和软件都在那里。天色将晚，风很大。\n");
     }
     return text;
 }
 
 QString Converted(const QString& text, ConvertConfig config)
 {
-    const std::u16string out = ScriptConverter::Get(config)->ConvertWhole(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+    const std::u16string out = ScriptConverter::Get(config)->ConvertWhole(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
     return QString::fromUtf16(out.data(), static_cast<qsizetype>(out.size()));
 }
 
@@ -101,11 +102,13 @@ TEST_F(Conversion, ChoiceIsKeptPerBookWithTheLastOneAsDefault)
     QStringList texts;
     for (QAction* a : menu->actions())
         texts << a->text();
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("不转换"), QStringLiteral("简体→繁体"), QStringLiteral("简体→台湾正体"),
-                                  QStringLiteral("简体→香港繁体"), QStringLiteral("繁体→简体")}));
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("不转换"), QStringLiteral("简体→繁体"),
+                                  QStringLiteral("简体→台湾正体"), QStringLiteral("简体→香港繁体"),
+                                  QStringLiteral("繁体→简体")}));
     bool inViewMenu = false;
     for (QAction* top : Frame()->menuBar()->actions())
-        inViewMenu |= top->text() == QStringLiteral("查看(&V)") && top->menu()->actions().contains(menu->menuAction());
+        inViewMenu |=
+            top->text() == QStringLiteral("查看(&V)") && top->menu()->actions().contains(menu->menuAction());
     EXPECT_TRUE(inViewMenu);
     EXPECT_TRUE(Frame()->ContextMenu(160)->actions().contains(menu->menuAction()));
     EXPECT_TRUE(menu->actions()[0]->isChecked());
@@ -136,7 +139,8 @@ TEST_F(Conversion, ChoiceIsKeptPerBookWithTheLastOneAsDefault)
         EXPECT_EQ(Menu()->Current(), step.shown);
         EXPECT_EQ(ShownScript::Instance().Config(), step.shown);
         for (QAction* action : menu->actions())
-            EXPECT_EQ(action->isChecked(), action->data().toString() == QLatin1String(ConvertConfigName(step.shown)));
+            EXPECT_EQ(action->isChecked(),
+                      action->data().toString() == QLatin1String(ConvertConfigName(step.shown)));
         EXPECT_EQ(StoredValue(QStringLiteral("PARA_CONVERSION"), QLatin1String(step.defaultSetting)),
                   QLatin1String(step.defaultSetting));
     }
