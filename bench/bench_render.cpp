@@ -1,5 +1,6 @@
 // Composing a full-screen reading view: background against memset, text, and the whole picture.
 #include "convert/scriptconverter.h"
+#include "convert/shownscript.h"
 #include "document/textbuffer.h"
 #include "images/cximage.h"
 #include "layout/bookbackground.h"
@@ -212,6 +213,48 @@ void BM_ComposeSpreadConverted(benchmark::State& state)
     ThePageRenderer().SetShownText({});
 }
 BENCHMARK(BM_ComposeSpreadConverted)->Unit(benchmark::kMillisecond);
+
+// The reader's way with conversion on: pages go through the kept pages. `ahead` = 0: every spread
+// is new (more pages than are kept), so each is converted as it is drawn; 1: the next spread was
+// made ahead on the worker while the reader read this one (the wait is not timed).
+void BM_TurnConverted(benchmark::State& state)
+{
+    Reader& reader = TheReader();
+    const bool ahead = state.range(0) != 0;
+    ShownScript& script = ShownScript::Instance();
+    script.Set(ConvertConfig::S2T, ScriptConverter::Get(ConvertConfig::S2T));
+    if (!script.Converter()) {
+        state.SkipWithError("OpenCC dictionaries missing");
+        return;
+    }
+    script.Pages().Clear();
+    ThePageRenderer().SetShownText([&script](std::u16string_view text, std::int32_t begin, std::int32_t end) {
+        return script.Page(text, static_cast<std::size_t>(begin), static_cast<std::size_t>(end));
+    });
+    const TextBuffer& book = *reader.book;
+    const std::u16string_view text(book.Text(), static_cast<std::size_t>(book.Length()));
+    const int pages = std::min(book.PageCount() - 2, 200);
+    int page = 0;
+    for (auto _ : state) {
+        if (ahead) {
+            state.PauseTiming();
+            const std::vector<ShownPages::Range> next = {
+                {static_cast<std::size_t>(book.PageStart(page)),
+                 static_cast<std::size_t>(book.PageStart(page + 1))},
+                {static_cast<std::size_t>(book.PageStart(page + 1)),
+                 static_cast<std::size_t>(book.PageStart(page + 2))}};
+            script.Prefetch(text, next);
+            script.Pages().WaitIdle();
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(ComposeReadingPicture(kClient, reader.book.get(), reader.layout.pageSize,
+                                                       reader.layout.spread, page));
+        page = (page + 2) % pages;
+    }
+    ThePageRenderer().SetShownText({});
+    script.Set(ConvertConfig::None, nullptr);
+}
+BENCHMARK(BM_TurnConverted)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Resizing: every frame a new client size, so a new background; the layouts are made beforehand,
 // as pagination is measured on its own (bench_paginate).

@@ -53,6 +53,20 @@ void CHistoryCommand::SetChosenEncoding(const QString& path, const QString& name
         m_pendingEncoding = {path, stored}; // a book not yet in the history: kept for its row
 }
 
+QString CHistoryCommand::ChosenConversion(const QString& path) const
+{
+    if (m_pendingConversion.first == path && !path.isEmpty())
+        return m_pendingConversion.second;
+    const auto row = m_store->Find(path);
+    return row ? row->conversion : QString();
+}
+
+void CHistoryCommand::SetChosenConversion(const QString& path, const QString& name)
+{
+    if (!m_store->SetConversion(path, name))
+        m_pendingConversion = {path, name};
+}
+
 void CHistoryCommand::Poll()
 {
     CLeafturnerDoc* doc = m_app ? m_app->Document() : nullptr;
@@ -96,6 +110,9 @@ void CHistoryCommand::BookOpened(bool routeHasPosition)
     const auto row = m_store->OpenBook(m_path, m_fingerprint, m_length, chosen);
     if (row && !chosen.isEmpty() && row->encoding != chosen)
         m_store->SetEncoding(m_path, chosen);
+    if (m_pendingConversion.first == m_path)
+        m_store->SetConversion(m_path, m_pendingConversion.second);
+    m_pendingConversion = {};
     CMyView* view = m_frame->ActiveView();
     if (view && row && !routeHasPosition && row->position > 0)
         view->GoToOffset(row->position);

@@ -46,6 +46,10 @@ public:
     QString ChosenEncoding(const QString& path) override;
     void SetChosenEncoding(const QString& path, const QString& name) override;
 
+    // The display conversion chosen for each book (ConvertConfigName; empty when never chosen).
+    QString ChosenConversion(const QString& path) const;
+    void SetChosenConversion(const QString& path, const QString& name);
+
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CmdUI& ui) override;
 
@@ -65,4 +69,6 @@ private:
     std::int32_t m_length = -1;
     // An encoding chosen for a book the history has no row for yet: (path, name).
     std::pair<QString, QString> m_pendingEncoding;
+    // The same for a display conversion.
+    std::pair<QString, QString> m_pendingConversion;
 };

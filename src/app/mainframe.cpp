@@ -2,6 +2,7 @@
 #include "app/mainframe.h"
 #include "app/traymenu.h"
 
+#include "app/conversionmenu.h"
 #include "app/encodingmenu.h"
 #include "app/historycommand.h"
 #include "app/leafturnerapp.h"
@@ -160,6 +161,7 @@ void CMainFrame::CreateActions()
     MakeAction(EditRepeat, QStringLiteral("查找下一个(&I)"), QKeySequence(Qt::Key_F3));
     MakeAction(Reformat, QStringLiteral("排版..."));
     MakeAction(RepairGarbled, QStringLiteral("破除乱码"));
+    MakeAction(ConvertWholeText, QStringLiteral("转换全文"));
     MakeAction(EditMode, QStringLiteral("编辑模式"), QKeySequence(Qt::CTRL | Qt::Key_E))->setCheckable(true);
     // Page keys belong to the reading view (the edit view uses them itself): shown, not bound.
     MakeAction(FirstPage, QStringLiteral("第一页(&F)\tHome"));
@@ -219,7 +221,7 @@ void CMainFrame::CreateMenus()
 
     QMenu* edit = bar->addMenu(QStringLiteral("编辑(&E)"));
     add(edit, {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace,
-               EditRepeat, 0, Reformat, RepairGarbled, 0, EditMode});
+               EditRepeat, 0, Reformat, RepairGarbled, ConvertWholeText, 0, EditMode});
 
     QMenu* go = bar->addMenu(QStringLiteral("翻页(&G)"));
     add(go, {FirstPage, PrevPage, NextPage, LastPage, 0, GoToPage, 0, Back, Forward});
@@ -228,8 +230,10 @@ void CMainFrame::CreateMenus()
     add(marks, {AddBookmark, OrganizeBookmarks});
 
     QMenu* view = bar->addMenu(QStringLiteral("查看(&V)"));
-    add(view, {ViewToolbar, ViewStatusBar, 0, ChapterList, FileList, 0, Vertical, DisplaySettings, 0,
-               FileNameInTitle, CustomizeToolbar});
+    add(view, {ViewToolbar, ViewStatusBar, 0, ChapterList, FileList, 0, Vertical});
+    m_conversionMenu = new ConversionMenu(this);
+    view->addMenu(m_conversionMenu->Menu());
+    add(view, {DisplaySettings, 0, FileNameInTitle, CustomizeToolbar});
 
     QMenu* library = bar->addMenu(QStringLiteral("书库(&L)"));
     add(library, {DefaultBookshelf, LibraryManager, LocateFolder});
@@ -249,10 +253,12 @@ void CMainFrame::CreateMenus()
                   ChapterList, 0, Vertical, DisplaySettings, 0, EditMode});
     reading->addSeparator();
     reading->addMenu(m_encodingMenu->Menu());
+    reading->addMenu(m_conversionMenu->Menu());
     m_contextMenus.insert(160, reading);
     auto* editing = new QMenu(this);
-    add(editing, {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace,
-                  EditRepeat, 0, Reformat, RepairGarbled, GoToPage, AddBookmark, 0, EditMode});
+    add(editing,
+        {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditClear, 0, EditFind, EditReplace, EditRepeat,
+         0, Reformat, RepairGarbled, ConvertWholeText, GoToPage, AddBookmark, 0, EditMode});
     m_contextMenus.insert(159, editing);
     for (QMenu* m : {reading, editing})
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
@@ -407,6 +413,7 @@ void CMainFrame::UpdateCommandUI()
     }
     UpdateIndicator();
     m_encodingMenu->Refresh(m_document);
+    m_conversionMenu->Refresh(m_document);
 }
 
 void CMainFrame::PostCommand(int id)

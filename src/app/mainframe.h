@@ -14,6 +14,7 @@ class CCoolMenuManager;
 class CLeafturnerApp;
 class CLeafturnerDoc;
 class CToolBarEx;
+class ConversionMenu;
 class EncodingMenu;
 class CMyView;
 class QAction;
@@ -86,6 +87,7 @@ public:
     CCoolMenuManager* MenuManager() const { return m_menuManager; }
     QLabel* Indicator() const { return m_indicator; }
     EncodingMenu* Encodings() const { return m_encodingMenu; }
+    ConversionMenu* Conversions() const { return m_conversionMenu; }
     // The docking layout under "BarSec"; it is loaded only when every bar named in it exists now
     // or is a registered pane (which takes its place when it is built).
     bool LoadBarState();
@@ -144,6 +146,7 @@ private:
     QMenu* m_recentMenu = nullptr;
     QLabel* m_indicator = nullptr;
     EncodingMenu* m_encodingMenu = nullptr;
+    ConversionMenu* m_conversionMenu = nullptr;
     QString m_lastIndicator;
     QTimer* m_updateTimer = nullptr;
     QPointer<QWidget> m_viewWidget;

@@ -5,6 +5,7 @@
 #include "chapters/chaptersearchworker.h"
 #include "chapters/chaptersettingsdlg.h"
 #include "chapters/conditionfile.h"
+#include "convert/shownscript.h"
 #include "document/documenthost.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
@@ -238,8 +239,11 @@ void CChapterListDlg::OnSearchFinished(quint64 generation)
     m_list->setRowCount(static_cast<int>(result->rows.size()));
     for (int i = 0; i < static_cast<int>(result->rows.size()); ++i) {
         m_list->setItem(i, 0, new QTableWidgetItem);
-        m_list->setItem(i, 1, new QTableWidgetItem(result->rows[static_cast<std::size_t>(i)].title));
+        auto* title = new QTableWidgetItem;
+        title->setData(kTitleRole, result->rows[static_cast<std::size_t>(i)].title);
+        m_list->setItem(i, 1, title);
     }
+    TitleRows();
     LabelRows();
     m_list->setUpdatesEnabled(true);
     m_busy = false;
@@ -251,6 +255,23 @@ void CChapterListDlg::OnSearchFinished(quint64 generation)
     m_followTimer->start();
     FollowReader();
     emit RefreshFinished();
+}
+
+void CChapterListDlg::TitleRows()
+{
+    ShownScript& script = ShownScript::Instance();
+    m_titledScript = script.Generation();
+    for (int i = 0; i < m_list->rowCount(); ++i) {
+        QTableWidgetItem* item = m_list->item(i, 1);
+        if (!item)
+            continue;
+        const QString title = item->data(kTitleRole).toString();
+        const std::u16string shown = script.Short(std::u16string_view(
+            reinterpret_cast<const char16_t*>(title.utf16()), static_cast<std::size_t>(title.size())));
+        const QString text = QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size()));
+        if (item->text() != text)
+            item->setText(text);
+    }
 }
 
 void CChapterListDlg::LabelRows()
@@ -273,6 +294,9 @@ void CChapterListDlg::FollowReader()
     // Page numbers move with every new pagination (size, font, vertical writing, spread).
     if (view->LayoutGeneration() != m_labelledLayout)
         LabelRows();
+    // Titles are shown in the script the pages are.
+    if (ShownScript::Instance().Generation() != m_titledScript)
+        TitleRows();
     const int row = m_table.RowAt(view->CurrentOffset());
     if (row < 0 || row >= m_list->rowCount())
         return;

@@ -25,6 +25,7 @@ class CChapterListDlg : public QWidget
     Q_OBJECT
 public:
     static constexpr int kFollowIntervalMs = 200;
+    static constexpr int kTitleRole = Qt::UserRole + 1; // the book's own title of a row
 
     // `host` gives the active view and its document, `viewHost` takes the hide-to-tray command.
     // The conditions are read from the condition file here.
@@ -72,6 +73,8 @@ private:
     void FollowReader();
     // Labels every row for the view's present layout.
     void LabelRows();
+    // The titles in the script the pages are shown in; the book's own under kTitleRole.
+    void TitleRows();
     void OnSelectionChanged();
     void OnFontSizeChanged(int index);
     void UpdateColumnWidths();
@@ -96,4 +99,5 @@ private:
     ChapterTable m_table;
     // The view's layout the labels were made for.
     std::uint64_t m_labelledLayout = 0;
+    std::uint64_t m_titledScript = 0;
 };

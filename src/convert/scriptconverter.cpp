@@ -284,6 +284,16 @@ void ScriptConverter::ConvertCharactersForDisplay(std::u16string_view source, st
     }
 }
 
+std::pair<std::size_t, std::size_t> ScriptConverter::DisplayReach(std::size_t length, std::size_t begin,
+                                                                  std::size_t end)
+{
+    end = std::min(end, length);
+    begin = std::min(begin, end);
+    // One unit more on each side than the window can take: the surrogate checks look past it.
+    const std::size_t from = begin > kLineSearch ? begin - kLineSearch - 1 : 0;
+    return {from, std::min(length, end + kContext + 1)};
+}
+
 std::u16string ScriptConverter::ConvertForDisplay(std::u16string_view text, std::size_t begin,
                                                   std::size_t end) const
 {

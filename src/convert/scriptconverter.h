@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 
 enum class ConvertConfig
 {
@@ -50,6 +51,10 @@ public:
     // conversion would change the length keeps its original characters. `begin`/`end` are clamped to
     // the text; a range that cuts a surrogate pair gets its half of the converted pair.
     std::u16string ConvertForDisplay(std::u16string_view text, std::size_t begin, std::size_t end) const;
+    // The part of a text of `length` units that ConvertForDisplay reads for [begin, end): the same
+    // call on that slice alone (with the range moved by its start) gives the same units.
+    static std::pair<std::size_t, std::size_t> DisplayReach(std::size_t length, std::size_t begin,
+                                                            std::size_t end);
 
     ~ScriptConverter();
     ScriptConverter(const ScriptConverter&) = delete;

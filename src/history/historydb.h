@@ -22,7 +22,8 @@ struct BookRecord
     std::int64_t firstOpened = 0; // milliseconds since the epoch
     std::int64_t lastOpened = 0;
     std::int64_t readingSeconds = 0;
-    QString conversion; // display conversion chosen for the book (an OpenCC configuration); empty for none
+    // The display conversion chosen for the book (an OpenCC name, or "none"); empty when never chosen.
+    QString conversion;
 };
 
 // position / length as 0..100.

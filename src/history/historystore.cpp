@@ -274,6 +274,17 @@ bool HistoryStore::SetEncoding(const QString& path, const QString& encoding)
     return m_db->Put(*row);
 }
 
+bool HistoryStore::SetConversion(const QString& path, const QString& conversion)
+{
+    if (IsReadOnly() || path.isEmpty())
+        return false;
+    std::optional<BookRecord> row = Find(path);
+    if (!row)
+        return false;
+    row->conversion = conversion;
+    return m_db->Put(*row);
+}
+
 std::optional<BookRecord> HistoryStore::Find(const QString& path) const
 {
     if (!m_db)

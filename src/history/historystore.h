@@ -51,6 +51,9 @@ public:
     bool Remove(const QString& path);
     // The encoding the user chose for the book at `path` (empty: detected); false when it has no row.
     bool SetEncoding(const QString& path, const QString& encoding);
+    // The display conversion chosen for the book ("none" when chosen off, empty when never chosen);
+    // false when it has no row.
+    bool SetConversion(const QString& path, const QString& conversion);
     // Drops the rows whose file no longer exists; returns how many.
     int RemoveMissing();
 

@@ -1,6 +1,8 @@
 // CSearchPaneDlg: controls, streaming results, next/previous and the highlighted hit.
 #include "search/searchpanedlg.h"
 
+#include "convert/shownscript.h"
+
 #include "document/documenthost.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
@@ -69,7 +71,7 @@ public:
 bool SameQuery(const SearchQuery& a, const SearchQuery& b)
 {
     return a.pattern == b.pattern && a.regex == b.regex && a.ignoreCase == b.ignoreCase &&
-           a.ignoreWidth == b.ignoreWidth;
+           a.ignoreWidth == b.ignoreWidth && a.shownScript == b.shownScript;
 }
 
 } // namespace
@@ -150,8 +152,10 @@ CMyView* CSearchPaneDlg::ReadingView() const
 
 SearchQuery CSearchPaneDlg::QueryFromControls() const
 {
-    return {m_patternBox->currentText(), m_regexBox->isChecked(), !m_caseBox->isChecked(),
-            m_widthBox->isChecked()};
+    SearchQuery query{m_patternBox->currentText(), m_regexBox->isChecked(), !m_caseBox->isChecked(),
+                      m_widthBox->isChecked()};
+    query.shownScript = ShownScript::Instance().Config();
+    return query;
 }
 
 void CSearchPaneDlg::FocusPattern()

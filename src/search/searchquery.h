@@ -1,7 +1,10 @@
 // What one search in the book asks for and what it found.
 #pragma once
 
+#include "convert/scriptconverter.h"
+
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 struct SearchQuery
@@ -10,6 +13,10 @@ struct SearchQuery
     bool regex = false;
     bool ignoreCase = false;  // the pane's "区分大小写" unticked
     bool ignoreWidth = false; // "全角半角视为相同"
+    // The script the book is shown in: the pattern is also looked for as written in the other script.
+    ConvertConfig shownScript = ConvertConfig::None;
+    // The pattern in the other script (filled in on the search's thread); hits of any of them count.
+    QStringList otherForms;
 };
 
 // One hit, in UTF-16 code units of the book's text.

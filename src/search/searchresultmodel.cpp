@@ -3,6 +3,8 @@
 
 #include "search/textsearch.h"
 
+#include "convert/shownscript.h"
+
 #include <algorithm>
 
 SearchResultModel::SearchResultModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -55,7 +57,10 @@ QVariant SearchResultModel::data(const QModelIndex& index, int role) const
         return c.hitStart;
     if (role == kHitLengthRole)
         return c.hitLength;
-    return c.text;
+    // In the script the pages are shown in; the same length, so the hit's place holds.
+    const std::u16string shown = ShownScript::Instance().Short(std::u16string_view(
+        reinterpret_cast<const char16_t*>(c.text.utf16()), static_cast<std::size_t>(c.text.size())));
+    return QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size()));
 }
 
 QVariant SearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const

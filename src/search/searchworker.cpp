@@ -1,6 +1,7 @@
 // SearchWorker: searches off the GUI thread, cancelled without waiting for them.
 #include "search/searchworker.h"
 
+#include "search/searchscripts.h"
 #include "search/textsearch.h"
 
 #include <atomic>
@@ -87,6 +88,8 @@ void SearchWorker::Run(const std::shared_ptr<Job>& job, const std::shared_ptr<Re
         }
     }
     SearchOutcome outcome{SearchStatus::Cancelled, {}, 0};
+    if (!job->cancel.load() && job->query.otherForms.isEmpty())
+        job->query.otherForms = OtherScriptForms(job->query); // may load dictionaries: not on the GUI thread
     if (!job->cancel.load()) {
         const std::u16string& text = *job->text;
         outcome = FindHits(

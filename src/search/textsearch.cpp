@@ -3,6 +3,7 @@
 
 #include "chapters/regexmatcher.h"
 #include "chapters/regexsubject.h"
+#include "search/searchscripts.h"
 #include "search/widthfold.h"
 
 #include <QElapsedTimer>
@@ -312,6 +313,8 @@ SearchOutcome FindHits(const char16_t* text, std::int32_t length, const SearchQu
                 return {SearchStatus::InvalidPattern, problem, 0};
         return {};
     }
+    if (!query.otherForms.isEmpty())
+        return FindRegex(text, length, WithOtherForms(query), sink, cancel);
     return query.regex ? FindRegex(text, length, query, sink, cancel)
                        : FindPlain(text, length, query, sink, cancel);
 }

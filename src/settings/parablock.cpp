@@ -37,8 +37,8 @@ constexpr const char* kKeys[kParaCount] = {
     "PARA_ADV_ENG_SPACE",      "PARA_ADV_TAIL_SPACE",
     "PARA_ADV_ADD_CHN_SPACE",  "PARA_ADV_ADD_BLINK_LINE",
     "PARA_LINE_BREAK_RULES",   "PARA_AUTO_TURN_SECONDS",
-    "PARA_TXT_FONT_NAME",      "PARA_LAST_PATH",
-    "PARA_LAYOUT_PARA_END",
+    "PARA_CONVERSION",         "PARA_TXT_FONT_NAME",
+    "PARA_LAST_PATH",          "PARA_LAYOUT_PARA_END",
 };
 
 const QString kParaEndDefault = QStringLiteral("。？”」！集章");
@@ -165,6 +165,7 @@ void CParaBlock::ResetToDefaults(const ParaScreen& screen)
     m_ints[PARA_CHP_FONT_SIZE] = 0;
     m_ints[PARA_LINE_BREAK_RULES] = 0;
     m_ints[PARA_AUTO_TURN_SECONDS] = kAutoTurnDefaultSeconds;
+    m_ints[PARA_CONVERSION] = 0;
     std::lock_guard sguard(m_strings.m_lock);
     for (QString& s : m_strings.m_strings)
         s.clear();
@@ -389,6 +390,8 @@ bool LoadParaBlock(const QString& iniPath, const ParaScreen& screen)
         v[PARA_LINE_BREAK_RULES] = v[PARA_LINE_BREAK_RULES] != 0 ? 1 : 0;
         v[PARA_AUTO_TURN_SECONDS] =
             std::clamp(v[PARA_AUTO_TURN_SECONDS], kAutoTurnMinSeconds, kAutoTurnMaxSeconds);
+        if (v[PARA_CONVERSION] < 0 || v[PARA_CONVERSION] > kParaConversionLast)
+            v[PARA_CONVERSION] = 0;
         // An emptied width box once stored 0: a book no wider than its margins shows nothing.
         if (v[PARA_SINGLE_WIDTH] < kMinSingleWidth)
             v[PARA_SINGLE_WIDTH] = DefaultSingleWidth(screen.fullScreenWidth);

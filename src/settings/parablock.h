@@ -76,12 +76,13 @@ enum ParaIndex : int
     PARA_ADV_ADD_BLINK_LINE,
     PARA_LINE_BREAK_RULES,  // 46: closing marks never start a line, opening marks never end one
     PARA_AUTO_TURN_SECONDS, // 47
-    PARA_TXT_FONT_NAME,     // 48: first string
+    PARA_CONVERSION,        // 48: the script for books never given one (kParaConversionLast)
+    PARA_TXT_FONT_NAME,     // 49: first string
     PARA_LAST_PATH,
     PARA_LAYOUT_PARA_END,
 };
 
-constexpr int kParaIntCount = 48;
+constexpr int kParaIntCount = 49;
 constexpr int kParaStringCount = 3;
 constexpr int kParaCount = kParaIntCount + kParaStringCount;
 constexpr int kParaUnset = -1;
@@ -94,6 +95,8 @@ constexpr int kLineHeightCount = static_cast<int>(kLineHeightTable.size());
 constexpr int kAutoTurnDefaultSeconds = 30;
 constexpr int kAutoTurnMinSeconds = 1;
 constexpr int kAutoTurnMaxSeconds = 3600;
+// PARA_CONVERSION: 0 none, 1 s2t, 2 s2tw, 3 s2hk, 4 t2s (the menu's order); anything else reads as none.
+constexpr int kParaConversionLast = 4;
 
 const char* ParaKeyName(int index);
 // The index of a key name (exact), or -1.
@@ -126,7 +129,7 @@ public:
     mutable std::mutex m_lock;
 };
 
-// The settings record: 48 integers and 3 strings, each stored under its key in section "ParaBlock".
+// The settings record: 49 integers and 3 strings, each stored under its key in section "ParaBlock".
 class CParaBlock
 {
 public:

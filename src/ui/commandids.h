@@ -26,6 +26,8 @@ enum : int
     EditMode = 32776,
     Reformat = 32783,
     RepairGarbled = 32791,
+    // The edit view's whole text in the chosen script.
+    ConvertWholeText = 33202,
     // Navigation
     NextPage = 32771,
     PrevPage = 32772,

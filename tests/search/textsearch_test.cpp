@@ -1,4 +1,5 @@
 // Plain and regex hits, the options, the bounds, the cap, cancelling and wrapping navigation.
+#include "search/searchscripts.h"
 #include "search/textsearch.h"
 
 #include <gtest/gtest.h>
@@ -262,3 +263,38 @@ TEST(TextSearch, ContextShowsLineEndsAsSpacesAndKeepsPairs)
 }
 
 } // namespace
+
+// A pattern typed in the script the book is shown in, or in the book's own, finds the book's text;
+// the forms join as alternatives without changing what a pattern means.
+TEST(TextSearch, EitherScriptFindsTheBooksText)
+{
+    const QString traditional = QStringLiteral("後來的圖書館（頭髮）。后来");
+    const struct
+    {
+        ConvertConfig shown;
+        QString pattern;
+        bool regex;
+        bool ignoreWidth;
+        Hits expected;
+    } cases[] = {
+        {ConvertConfig::T2S, QStringLiteral("图书馆"), false, false, {{3, 3}}},
+        {ConvertConfig::T2S, QStringLiteral("后来"), false, false, {{0, 2}, {11, 2}}},
+        {ConvertConfig::None, QStringLiteral("图书馆"), false, false, {}},
+        // Width folding still applies to the forms, and their brackets stay literal.
+        {ConvertConfig::T2S, QStringLiteral("(头发)"), false, true, {{6, 4}}},
+        {ConvertConfig::T2S, QStringLiteral("图.馆|头发"), true, false, {{3, 3}, {7, 2}}},
+        // A back-reference would point into another alternative: the pattern is searched alone.
+        {ConvertConfig::T2S, QStringLiteral("(后)来\\1"), true, false, {}},
+        {ConvertConfig::S2T, QStringLiteral("後來"), false, false, {{0, 2}, {11, 2}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern.toStdString());
+        SearchQuery query = Q(c.pattern, c.regex, false, c.ignoreWidth);
+        query.shownScript = c.shown;
+        query.otherForms = OtherScriptForms(query);
+        EXPECT_FALSE(query.otherForms.contains(c.pattern));
+        const Found f = Search(traditional, query);
+        EXPECT_EQ(f.outcome.status, SearchStatus::Done);
+        EXPECT_EQ(f.hits, c.expected);
+    }
+}

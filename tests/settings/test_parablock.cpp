@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -65,6 +66,12 @@ TEST_F(ParaBlockTest, LoadAppliesTheSixClampsAndNothingElse)
     EXPECT_EQ(ParaGetInt(PARA_LINE_PERCENT), 0);
     EXPECT_EQ(ParaGetInt(PARA_FONT_SIZE), 100);
     EXPECT_EQ(ParaGetInt(PARA_SHOW_MODE), 0);
+
+    // The default script conversion: one of the five, else none.
+    for (const auto& [stored, read] : {std::pair{"4", 4}, {"5", 0}, {"-1", 0}, {"2", 2}}) {
+        Load(QStringLiteral("PARA_CONVERSION=") + QLatin1String(stored) + QStringLiteral("\r\n"));
+        EXPECT_EQ(ParaGetInt(PARA_CONVERSION), read) << stored;
+    }
 }
 
 TEST_F(ParaBlockTest, ValuesParseFromTheirLeadingNumber)
@@ -221,7 +228,8 @@ TEST_F(ParaBlockTest, LaterIntegersKeepTheirPlaceBeforeTheStrings)
     // Stored files name keys, but the record and `settings` output go by index.
     EXPECT_STREQ(ParaKeyName(46), "PARA_LINE_BREAK_RULES");
     EXPECT_STREQ(ParaKeyName(47), "PARA_AUTO_TURN_SECONDS");
-    EXPECT_STREQ(ParaKeyName(48), "PARA_TXT_FONT_NAME");
+    EXPECT_STREQ(ParaKeyName(48), "PARA_CONVERSION");
+    EXPECT_STREQ(ParaKeyName(49), "PARA_TXT_FONT_NAME");
     Load(QString());
     EXPECT_EQ(ParaGetInt(PARA_LINE_BREAK_RULES), 0);
     EXPECT_EQ(ParaGetInt(PARA_AUTO_TURN_SECONDS), 30);
