@@ -4,7 +4,6 @@
 #include "document/textbuffer.h"
 #include "settings/messagesink.h"
 
-#include <QFileInfo>
 #include <cstdio>
 #include <optional>
 
@@ -136,15 +135,13 @@ void SetCliEncodingChoice(const EncodingChoice& choice)
 
 int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer)
 {
-    const QString name = QFileInfo(path).fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
     // The reader opens such a file as a document without text; here that is a failure to open it.
-    if (dot < 0 || name.mid(dot).compare(QLatin1String(".txt"), Qt::CaseInsensitive) != 0)
-        return CliFail(QStringLiteral("文件打开失败。"));
+    if (!HasBookExtension(path))
+        return CliFail(MsgOpenFailed());
     CountingSink counting(CurrentMessageSink());
     ScopedMessageSink scoped(&counting);
     buffer = g_choice ? CreateTextBuffer(path, *g_choice) : CreateTextBuffer(path);
     if (buffer)
         return 0;
-    return counting.Count() == 0 ? CliFail(QStringLiteral("文件打开失败。")) : 1;
+    return counting.Count() == 0 ? CliFail(MsgOpenFailed()) : 1;
 }

@@ -18,10 +18,6 @@
 
 namespace {
 
-QString MsgOpenFailed()
-{
-    return QStringLiteral("文件打开失败。");
-}
 QString MsgEmpty()
 {
     return QStringLiteral("空文件。");
@@ -89,16 +85,6 @@ void ShrinkUnits(Units& text, std::size_t length)
         (void)text.release();
         text.reset(static_cast<char16_t*>(p));
     }
-}
-
-bool IsUtf16Mark(const std::uint8_t* b)
-{
-    return (b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF);
-}
-
-bool IsUtf8Mark(const std::uint8_t* b)
-{
-    return b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF;
 }
 
 // Where to end a window of a book's bytes that starts at `from`: after the first LF at least
@@ -311,13 +297,14 @@ Decoded DecodeAsChosen(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffe
     case EncodingChoice::Kind::Utf16Le:
     case EncodingChoice::Kind::Utf16Be: {
         const bool big = choice.kind == EncodingChoice::Kind::Utf16Be;
-        const bool mark = n >= 2 && b[0] == (big ? 0xFE : 0xFF) && b[1] == (big ? 0xFF : 0xFE);
+        const bool mark =
+            CodePage::MarkOf(b, n) == (big ? CodePage::ByteOrderMark::Utf16Be : CodePage::ByteOrderMark::Utf16Le);
         if (n - (mark ? 2 : 0) >= 2)
             return CopyUtf16(b, n, big, owned, mark ? 2 : 0);
         break;
     }
     case EncodingChoice::Kind::Utf8: {
-        const bool mark = n >= 3 && IsUtf8Mark(b);
+        const bool mark = CodePage::MarkOf(b, n) == CodePage::ByteOrderMark::Utf8;
         Decoded d = Convert8Bit(b + (mark ? 3 : 0), n - (mark ? 3 : 0),
                                 mark ? SourceEncoding::Utf8Bom : SourceEncoding::Utf8, ConvertUtf8);
         if (d.status != DecodeStatus::NoText)
@@ -348,11 +335,12 @@ Decoded DecodeBytes(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffer* 
     if (n > 2) {
         Decoded d;
         bool tried = false;
-        if (IsUtf16Mark(b)) {
-            encoding = b[0] == 0xFF ? SourceEncoding::Utf16Le : SourceEncoding::Utf16Be;
+        const CodePage::ByteOrderMark mark = CodePage::MarkOf(b, n);
+        if (mark == CodePage::ByteOrderMark::Utf16Le || mark == CodePage::ByteOrderMark::Utf16Be) {
+            encoding = mark == CodePage::ByteOrderMark::Utf16Le ? SourceEncoding::Utf16Le : SourceEncoding::Utf16Be;
             if ((n - 2) / 2 > 0)
                 return CopyUtf16(b, n, encoding == SourceEncoding::Utf16Be, owned);
-        } else if (IsUtf8Mark(b)) {
+        } else if (mark == CodePage::ByteOrderMark::Utf8) {
             encoding = SourceEncoding::Utf8Bom;
             d = Convert8Bit(b + 3, n - 3, encoding, ConvertUtf8);
             tried = true;
@@ -455,10 +443,11 @@ std::optional<std::size_t> CountDecodedUnits(const PieceSource& pieces, std::siz
     };
 
     if (total > 2) {
-        if (IsUtf16Mark(head)) {
+        const CodePage::ByteOrderMark mark = CodePage::MarkOf(head, 3);
+        if (mark == CodePage::ByteOrderMark::Utf16Le || mark == CodePage::ByteOrderMark::Utf16Be) {
             if ((total - 2) / 2 > 0)
                 return (total - 2) / 2;
-        } else if (IsUtf8Mark(head)) {
+        } else if (mark == CodePage::ByteOrderMark::Utf8) {
             const auto units = count(true, 3);
             if (!units || *units > 0)
                 return units;

@@ -27,6 +27,20 @@ QString CodePageForLocale(const QString& localeName);
 // locale's. False when the chosen name is unknown (the previous code page then stays).
 bool InitAnsiCodePage(const QString& override);
 
+// The byte-order mark data[0..n) starts with: FF FE, FE FF or EF BB BF.
+enum class ByteOrderMark
+{
+    None,
+    Utf16Le,
+    Utf16Be,
+    Utf8
+};
+ByteOrderMark MarkOf(const std::uint8_t* data, std::size_t n);
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
+// U+10FFFF; empty counts as well-formed): the question Utf8ToUtf16's stopAtIllFormed answers.
+bool IsWellFormedUtf8(const std::uint8_t* data, std::size_t n);
+
 // UTF-8 to UTF-16 in one pass. Invalid sequences become U+FFFD (one per maximal invalid subpart).
 // With out == nullptr only counts. `out` must hold at least Utf8MaxUnits(n) units.
 std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out);

@@ -271,6 +271,27 @@ std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out, 
     return w;
 }
 
+bool IsWellFormedUtf8(const std::uint8_t* data, std::size_t n)
+{
+    bool ok = true;
+    if (data != nullptr)
+        DecodeUtf8<false, true>(data, n, nullptr, &ok);
+    return ok;
+}
+
+ByteOrderMark MarkOf(const std::uint8_t* data, std::size_t n)
+{
+    if (data == nullptr || n < 2)
+        return ByteOrderMark::None;
+    if (data[0] == 0xFF && data[1] == 0xFE)
+        return ByteOrderMark::Utf16Le;
+    if (data[0] == 0xFE && data[1] == 0xFF)
+        return ByteOrderMark::Utf16Be;
+    if (n >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
+        return ByteOrderMark::Utf8;
+    return ByteOrderMark::None;
+}
+
 std::string Utf16ToUtf8(const char16_t* text, std::size_t n)
 {
     std::string out;
