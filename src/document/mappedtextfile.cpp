@@ -3,7 +3,7 @@
 
 #include "document/readonlyfile_p.h"
 #include "document/sourceencoding.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "library/bookshelflist.h"
 
 #include "document/mappedtextfile.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // IniDocument parsing and IniFile's locked, atomic read-modify-write.
 #include "settings/inifile.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/filewrite.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // CParaBlock: defaults, clamps, loading, write-through and the global accessors.
 #include "settings/parablock.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 
 #include <QFile>

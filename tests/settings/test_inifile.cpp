@@ -1,5 +1,5 @@
 // IniFile: lookups as the reader's side files need them, safe concurrent and interrupted writes.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 
 #include <QDir>

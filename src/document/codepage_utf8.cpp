@@ -1,8 +1,8 @@
 // The UTF-8 transcoder: SIMD runs of ASCII and of three-byte CJK characters, one decoder for writing
 // and counting.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
-#include "settings/codepage_p.h"
+#include "document/codepage_p.h"
 
 #include <cstring>
 #include <emmintrin.h>

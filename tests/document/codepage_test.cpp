@@ -1,5 +1,5 @@
 // The code-page layer: UTF-8 decoding, GBK round trips and lead bytes.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <gtest/gtest.h>
 
