@@ -1,6 +1,8 @@
 // Output and option helpers of leafturner-cli.
 #include "cli/clicommand.h"
 
+#include "cli/clihelp.h"
+
 #include "document/textbuffer.h"
 #include "settings/messagesink.h"
 
@@ -39,9 +41,7 @@ int CliFinish(int status)
 int CliUsageError(const QString& message)
 {
     std::fprintf(stderr, "leafturner-cli: %s\n", message.toUtf8().constData());
-    std::fprintf(stderr,
-                 "usage: leafturner-cli [--profile DIR] [--codepage NAME] [--encoding NAME] COMMAND ...\n"
-                 "commands: info, text, settings, paginate, render, turn, chapters, reformat, search, history\n");
+    CliPrintUsageSummary(stderr);
     return 2;
 }
 
