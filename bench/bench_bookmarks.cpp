@@ -2,7 +2,7 @@
 #include "library/addbookmarkdialog.h"
 #include "library/bookmarkfile.h"
 #include "library/organizebookmarksdialog.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QApplication>
 #include <QFile>

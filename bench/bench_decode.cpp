@@ -3,7 +3,7 @@
 // code page, also what detecting the code page costs on its own.
 #include "document/encodingdetect.h"
 #include "document/textbuffer.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include "bookgen/bookgen.h"

@@ -1,6 +1,6 @@
 // Random bookmark files: listing, reading and sorting never crash, and adding a bookmark loses none.
 #include "library/bookmarkfile.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Random bookshelf files: reading never crashes and gives trimmed non-empty lines, and what the list
 // writes reads back the same, through the file bytes and through a save and reload alike.
 #include "library/bookshelflist.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "chapters/conditionfile.h"
 #include "chapters/keywordlinescanner.h"
 #include "chapters/regexmatcher.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include <cstddef>

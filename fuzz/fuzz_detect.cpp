@@ -2,7 +2,7 @@
 #include "document/bookencoding.h"
 #include "document/encodingdetect.h"
 #include "document/textbuffer.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include "fuzzsupport.h"

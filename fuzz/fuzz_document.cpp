@@ -2,7 +2,7 @@
 #include "document/mappedtextfile.h"
 #include "document/textbuffer.h"
 #include "document/textcount_p.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include "fuzzsupport.h"

@@ -1,6 +1,6 @@
 // Random bytes through the INI reader: decoding, parsing, lookups and an in-memory rewrite whose
 // changes must read back, before and after the bytes are written and parsed again.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 
 #include <cstddef>

@@ -3,7 +3,7 @@
 #include "reformat/complexreformat.h"
 #include "reformat/garbledrepair.h"
 #include "reformat/simplereformat.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -7,7 +7,7 @@
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
 #include "document/textbuffer.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QAction>
 #include <QActionGroup>

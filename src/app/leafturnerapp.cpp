@@ -165,7 +165,7 @@ bool CLeafturnerApp::LoadAt(const QString& path, std::optional<std::int32_t> pos
         return false;
     // Refused before the save question: answering it for a file that cannot be read would be for nothing.
     if (!CLeafturnerDoc::IsOpenable(path)) {
-        ShowMessage(QStringLiteral("文件打开失败。"), MsgIcon::Warning);
+        ShowMessage(MsgOpenFailed(), MsgIcon::Warning);
         return false;
     }
     const bool hadEdits = m_document->IsModified();

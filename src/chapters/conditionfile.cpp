@@ -2,6 +2,7 @@
 #include "chapters/conditionfile.h"
 
 #include "document/mappedtextfile.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 
 #include <QtEndian>
@@ -13,9 +14,10 @@ void ReadConditions(MappedTextFile& file, const std::uint8_t* data, std::uint32_
 {
     // A file of just a mark is too short for detection, yet it is a saved empty list, not two
     // bytes of legacy text.
-    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE)
+    const CodePage::ByteOrderMark mark = CodePage::MarkOf(data, size);
+    if (mark == CodePage::ByteOrderMark::Utf16Le)
         file.SetEncoding(1);
-    else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF)
+    else if (mark == CodePage::ByteOrderMark::Utf16Be)
         file.SetEncoding(2);
     QString line;
     while (file.ReadLine(line))

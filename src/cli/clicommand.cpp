@@ -1,10 +1,11 @@
 // Output and option helpers of leafturner-cli.
 #include "cli/clicommand.h"
 
+#include "cli/clihelp.h"
+
 #include "document/textbuffer.h"
 #include "settings/messagesink.h"
 
-#include <QFileInfo>
 #include <cstdio>
 #include <optional>
 
@@ -40,9 +41,7 @@ int CliFinish(int status)
 int CliUsageError(const QString& message)
 {
     std::fprintf(stderr, "leafturner-cli: %s\n", message.toUtf8().constData());
-    std::fprintf(stderr,
-                 "usage: leafturner-cli [--profile DIR] [--codepage NAME] [--encoding NAME] COMMAND ...\n"
-                 "commands: info, text, settings, paginate, render, turn, chapters, reformat, search, history\n");
+    CliPrintUsageSummary(stderr);
     return 2;
 }
 
@@ -136,15 +135,13 @@ void SetCliEncodingChoice(const EncodingChoice& choice)
 
 int OpenBook(const QString& path, std::unique_ptr<TextBuffer>& buffer)
 {
-    const QString name = QFileInfo(path).fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
     // The reader opens such a file as a document without text; here that is a failure to open it.
-    if (dot < 0 || name.mid(dot).compare(QLatin1String(".txt"), Qt::CaseInsensitive) != 0)
-        return CliFail(QStringLiteral("文件打开失败。"));
+    if (!HasBookExtension(path))
+        return CliFail(MsgOpenFailed());
     CountingSink counting(CurrentMessageSink());
     ScopedMessageSink scoped(&counting);
     buffer = g_choice ? CreateTextBuffer(path, *g_choice) : CreateTextBuffer(path);
     if (buffer)
         return 0;
-    return counting.Count() == 0 ? CliFail(QStringLiteral("文件打开失败。")) : 1;
+    return counting.Count() == 0 ? CliFail(MsgOpenFailed()) : 1;
 }

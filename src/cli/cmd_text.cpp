@@ -5,7 +5,7 @@
 
 #include "convert/scriptconverter.h"
 #include "document/textbuffer.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <algorithm>
 #include <string>

@@ -1,7 +1,7 @@
 // Encoding names and the session's per-book memory of them.
 #include "document/bookencoding.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QHash>
 #include <atomic>

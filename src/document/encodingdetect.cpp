@@ -2,7 +2,7 @@
 // characters ranks those left, NUL bytes and their positions point to UTF-16.
 #include "document/encodingdetect.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <algorithm>
 #include <array>

@@ -18,7 +18,6 @@
 namespace {
 const QString kAskSave = QStringLiteral("文件内容已被修改，您想保存吗？");
 const QString kSaveFailed = QStringLiteral("文件保存失败。");
-const QString kOpenFailed = QStringLiteral("文件打开失败。");
 
 QString EncodingLabel(SourceEncoding encoding)
 {
@@ -105,7 +104,7 @@ bool CLeafturnerDoc::OnOpenDocument(const QString& path)
     const QFileInfo info(path);
     const QString full = info.absoluteFilePath();
     if (!IsOpenable(full)) {
-        ShowMessage(kOpenFailed, MsgIcon::Warning);
+        ShowMessage(MsgOpenFailed(), MsgIcon::Warning);
         return false;
     }
     // The new book is read before the old one goes, so a failed load keeps the book that was open.
@@ -209,7 +208,7 @@ bool CLeafturnerDoc::DoSave(const QString& path, bool changePath)
 bool CLeafturnerDoc::RestoreStoredText()
 {
     if (!IsOpenable(m_path)) {
-        ShowMessage(kOpenFailed, MsgIcon::Warning);
+        ShowMessage(MsgOpenFailed(), MsgIcon::Warning);
         return false;
     }
     auto stored = std::make_unique<TextBuffer>();

@@ -3,7 +3,7 @@
 
 #include "document/readonlyfile_p.h"
 #include "document/sourceencoding.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include <cstdlib>
@@ -99,15 +99,21 @@ void MappedTextFile::DetectEncoding()
     m_encoding = 0;
     if (m_size < 3)
         return;
-    const std::uint8_t* b = m_data;
-    if (b[0] == 0xFF && b[1] == 0xFE)
+    switch (CodePage::MarkOf(m_data, m_size)) {
+    case CodePage::ByteOrderMark::Utf16Le:
         m_encoding = 1;
-    else if (b[0] == 0xFE && b[1] == 0xFF)
+        break;
+    case CodePage::ByteOrderMark::Utf16Be:
         m_encoding = 2;
-    else if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+        break;
+    case CodePage::ByteOrderMark::Utf8:
         m_encoding = 3;
-    else if (m_size >= 4 && IsUtf8Text(b, m_size))
-        m_encoding = 4;
+        break;
+    case CodePage::ByteOrderMark::None:
+        if (m_size >= 4 && IsUtf8Text(m_data, m_size))
+            m_encoding = 4;
+        break;
+    }
 }
 
 bool MappedTextFile::ReadLine(QString& line)
@@ -127,8 +133,8 @@ bool MappedTextFile::ReadLine(QString& line)
 bool MappedTextFile::ReadLine16(QString& line, bool bigEndian)
 {
     const std::uint8_t* b = m_data;
-    if (m_position == 0 && m_size >= 2 &&
-        ((!bigEndian && b[0] == 0xFF && b[1] == 0xFE) || (bigEndian && b[0] == 0xFE && b[1] == 0xFF)))
+    if (m_position == 0 &&
+        CodePage::MarkOf(b, m_size) == (bigEndian ? CodePage::ByteOrderMark::Utf16Be : CodePage::ByteOrderMark::Utf16Le))
         m_position = 2;
     auto unit = [&](std::uint32_t at) -> char16_t {
         return bigEndian ? static_cast<char16_t>((b[at] << 8) | b[at + 1])
@@ -165,7 +171,7 @@ bool MappedTextFile::ReadLine16(QString& line, bool bigEndian)
 bool MappedTextFile::ReadLine8(QString& line)
 {
     const std::uint8_t* b = m_data;
-    if (m_encoding == 3 && m_position == 0 && m_size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+    if (m_encoding == 3 && m_position == 0 && CodePage::MarkOf(b, m_size) == CodePage::ByteOrderMark::Utf8)
         m_position = 3;
     if (m_position >= m_size)
         return false;

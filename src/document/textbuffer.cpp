@@ -1,7 +1,7 @@
 // TextBuffer: holding the text, its page table queries and the forwarding to the page engine.
 #include "document/textbuffer.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QFileInfo>
 #include <algorithm>

@@ -2,6 +2,7 @@
 #include "library/bookshelflist.h"
 
 #include "document/mappedtextfile.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 
 #include <QFile>
@@ -28,9 +29,10 @@ QStringList BookshelfList::ReadLines(const QString& filePath)
     if (filePath.isEmpty() || !file.Open(filePath, true, true, &data, &size))
         return lines;
     // A bare mark is too short for detection, yet it is UTF-16 holding nothing, not two legacy bytes.
-    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE)
+    const CodePage::ByteOrderMark mark = CodePage::MarkOf(data, size);
+    if (mark == CodePage::ByteOrderMark::Utf16Le)
         file.SetEncoding(1);
-    else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF)
+    else if (mark == CodePage::ByteOrderMark::Utf16Be)
         file.SetEncoding(2);
     QString line;
     while (file.ReadLine(line)) {

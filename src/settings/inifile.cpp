@@ -1,7 +1,7 @@
 // IniDocument parsing and IniFile's locked, atomic read-modify-write.
 #include "settings/inifile.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/filewrite.h"
 
 #include <QDir>
@@ -63,61 +63,31 @@ std::optional<QStringView> HeaderName(const QString& line)
     return TrimBlanks(t.mid(1, close - 1));
 }
 
-bool IsValidUtf8(const QByteArray& bytes)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n;) {
-        const unsigned char b = p[i];
-        int len = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (b < 0x80)
-            len = 1;
-        else if (b >= 0xC2 && b <= 0xDF)
-            len = 2;
-        else if (b >= 0xE0 && b <= 0xEF) {
-            len = 3;
-            lo = b == 0xE0 ? 0xA0 : 0x80;
-            hi = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            len = 4;
-            lo = b == 0xF0 ? 0x90 : 0x80;
-            hi = b == 0xF4 ? 0x8F : 0xBF;
-        } else
-            return false;
-        if (i + len > n)
-            return false;
-        for (int k = 1; k < len; ++k) {
-            const unsigned char c = p[i + k];
-            if (k == 1 ? (c < lo || c > hi) : (c & 0xC0) != 0x80)
-                return false;
-        }
-        i += len;
-    }
-    return true;
-}
-
 } // namespace
 
 QString DecodeIniBytes(const QByteArray& bytes)
 {
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const qsizetype n = bytes.size();
-    if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+    switch (CodePage::MarkOf(b, static_cast<std::size_t>(n))) {
+    case CodePage::ByteOrderMark::Utf16Le: {
         // Copied as they are: fromUtf16 would take a second mark for one and byte-swap after FF FE FE FF.
         QString s((n - 2) / 2, Qt::Uninitialized);
         std::memcpy(s.data(), bytes.constData() + 2, static_cast<std::size_t>(s.size()) * 2);
         return s;
     }
-    if (n >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+    case CodePage::ByteOrderMark::Utf16Be: {
         QString s((n - 2) / 2, Qt::Uninitialized);
         for (qsizetype i = 0; i < s.size(); ++i)
             s[i] = QChar(static_cast<char16_t>((b[2 + 2 * i] << 8) | b[3 + 2 * i]));
         return s;
     }
-    if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+    case CodePage::ByteOrderMark::Utf8:
         return QString::fromUtf8(bytes.constData() + 3, n - 3);
-    if (IsValidUtf8(bytes))
+    case CodePage::ByteOrderMark::None:
+        break;
+    }
+    if (CodePage::IsWellFormedUtf8(b, static_cast<std::size_t>(n)))
         return QString::fromUtf8(bytes);
     return CodePage::AnsiToQString(bytes);
 }
@@ -333,9 +303,8 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     return Load().Value(section, key).value_or(defaultValue);
 }
 
-int IniFile::ParseInt(const QString& text)
+int ParseIntPrefix(QStringView t, bool allowHex)
 {
-    const QStringView t = TrimBlanks(text);
     qsizetype i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) {
@@ -343,20 +312,20 @@ int IniFile::ParseInt(const QString& text)
         ++i;
     }
     long long v = 0;
-    if (i + 1 < t.size() && t[i] == u'0' && (t[i + 1] == u'x' || t[i + 1] == u'X')) {
+    if (allowHex && i + 1 < t.size() && t[i] == u'0' && (t[i + 1] == u'x' || t[i + 1] == u'X')) {
         i += 2;
         for (; i < t.size(); ++i) {
-            const int d = QChar(t[i]).isDigit() ? t[i].unicode() - u'0'
-                          : (FoldAscii(t[i].unicode()) >= u'a' && FoldAscii(t[i].unicode()) <= u'f')
-                              ? FoldAscii(t[i].unicode()) - u'a' + 10
-                              : -1;
-            if (d < 0 || t[i].unicode() > 0x7F)
+            const char16_t c = FoldAscii(t[i].unicode());
+            const int d = (c >= u'0' && c <= u'9') ? c - u'0' : (c >= u'a' && c <= u'f') ? c - u'a' + 10 : -1;
+            if (d < 0)
                 break;
             v = (v << 4) | d;
             if (v > 0xFFFFFFFFLL)
                 v = 0xFFFFFFFFLL;
         }
-        return static_cast<int>(static_cast<unsigned int>(v)) * (negative ? -1 : 1);
+        // Negated in unsigned arithmetic: "-0x80000000" is INT_MIN, not an overflow.
+        const auto bits = static_cast<unsigned int>(v);
+        return static_cast<int>(negative ? 0u - bits : bits);
     }
     for (; i < t.size() && t[i] >= u'0' && t[i] <= u'9'; ++i) {
         v = v * 10 + (t[i].unicode() - u'0');
@@ -368,6 +337,11 @@ int IniFile::ParseInt(const QString& text)
     if (v > INT_MAX)
         v = INT_MAX;
     return static_cast<int>(v);
+}
+
+int IniFile::ParseInt(const QString& text)
+{
+    return ParseIntPrefix(TrimBlanks(text), true);
 }
 
 int IniFile::ReadInt(const QString& section, const QString& key, int defaultValue) const
@@ -462,7 +436,8 @@ bool IniFile::MakeUnicode(const QString& section)
             return false;
         const QByteArray bytes = f.readAll();
         f.close();
-        if (bytes.size() >= 2 && static_cast<uchar>(bytes[0]) == 0xFF && static_cast<uchar>(bytes[1]) == 0xFE)
+        if (CodePage::MarkOf(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                             static_cast<std::size_t>(bytes.size())) == CodePage::ByteOrderMark::Utf16Le)
             return true;
         if (bytes.isEmpty())
             return Rewrite(fresh);

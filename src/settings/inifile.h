@@ -76,7 +76,7 @@ public:
     // and "[section]" (an empty line when `section` is empty); another encoding is converted once.
     bool MakeUnicode(const QString& section);
 
-    // Parses an integer the way ReadInt does.
+    // Parses an integer the way ReadInt does: blanks around it, then ParseIntPrefix with hex.
     static int ParseInt(const QString& text);
 
 private:
@@ -100,3 +100,8 @@ QString DecodeIniBytes(const QByteArray& bytes);
 // then renamed over the target; the target's permissions are kept and a symlink keeps pointing
 // where it did (its target is replaced). False leaves the old file untouched.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The integer text starts with: an optional sign, then decimal digits (saturated to int) or, with
+// allowHex, "0x" and hex digits (saturated at FFFFFFFF, read as signed 32-bit, then the sign).
+// Stops at the first character that is no digit; none gives 0.
+int ParseIntPrefix(QStringView text, bool allowHex);

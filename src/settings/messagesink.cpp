@@ -23,6 +23,11 @@ MsgAnswer NeutralAnswer(MsgButtons buttons)
 }
 } // namespace
 
+QString MsgOpenFailed()
+{
+    return QStringLiteral("文件打开失败。");
+}
+
 void SetMessageSink(MessageSink* sink)
 {
     g_sink.store(sink);

@@ -41,6 +41,9 @@ public:
 void SetMessageSink(MessageSink* sink);
 MessageSink& CurrentMessageSink();
 
+// "文件打开失败。": a file that cannot be opened, said alike wherever that happens.
+QString MsgOpenFailed();
+
 // An OK box with the given text.
 void ShowMessage(const QString& text, MsgIcon icon = MsgIcon::Information);
 MsgAnswer AskQuestion(const QString& text, MsgButtons buttons, MsgIcon icon = MsgIcon::Question);

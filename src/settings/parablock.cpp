@@ -1,7 +1,7 @@
 // CParaBlock: defaults, clamps, loading, write-through and the global accessors.
 #include "settings/parablock.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 
 #include <QFile>
@@ -70,17 +70,7 @@ int ParseStoredInt(const QString& text)
     while (i < t.size() && (t[i] == u' ' || t[i] == u'\t' || t[i] == u'\n' || t[i] == u'\r' ||
                             t[i] == u'\v' || t[i] == u'\f'))
         ++i;
-    bool negative = false;
-    if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) {
-        negative = t[i] == u'-';
-        ++i;
-    }
-    long long v = 0;
-    for (; i < t.size() && t[i] >= u'0' && t[i] <= u'9'; ++i)
-        v = std::min<long long>(v * 10 + (t[i].unicode() - u'0'), 1LL << 32);
-    if (negative)
-        v = -v;
-    return static_cast<int>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+    return ParseIntPrefix(QStringView(t).mid(i), false);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Profile folder rules and the start-up steps every Leafturner program shares.
 #include "settings/profile.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -15,7 +15,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
-#include <QToolButton>
 #include <QtEndian>
 #include <set>
 
@@ -246,33 +245,16 @@ void CToolBarEx::ChooseIconOption(int option, bool relayout)
     emit layoutChanged();
 }
 
-int CToolBarEx::LabelIndex(const QString& label)
-{
-    const auto it = m_stringIndex.constFind(label);
-    if (it != m_stringIndex.cend())
-        return it.value();
-    m_strings.append(label);
-    const int index = static_cast<int>(m_strings.size()) - 1;
-    m_stringIndex.insert(label, index);
-    return index;
-}
-
 void CToolBarEx::ApplyTextToButtons()
 {
     for (ToolbarButton& e : m_table) {
         if (e.commandId == 0 || !m_layout.contains(e.commandId))
             continue;
         switch (m_textOption) {
-        case kTextBelow:
-            e.stringIndex = LabelIndex(e.label);
-            e.style = ToolbarBits::StyleAutoSize;
-            break;
         case kTextRight:
-            e.stringIndex = LabelIndex(e.label);
             e.style = ToolbarBits::StyleAutoSize | ToolbarBits::StyleShowText;
             break;
         default:
-            e.stringIndex = -1;
             e.style = ToolbarBits::StyleAutoSize;
             break;
         }
@@ -363,23 +345,8 @@ void CToolBarEx::Rebuild()
             m_separators.append(addSeparator());
             continue;
         }
-        QAction* a = m_buttons.value(id);
-        addAction(a);
-        if (QMenu* menu = m_dropDowns.value(id)) {
-            if (auto* button = qobject_cast<QToolButton*>(widgetForAction(a))) {
-                button->setMenu(menu);
-                button->setPopupMode(QToolButton::MenuButtonPopup);
-            }
-        }
+        addAction(m_buttons.value(id));
     }
-}
-
-void CToolBarEx::AddDropDownButton(int commandId, QMenu* menu)
-{
-    if (!m_buttons.contains(commandId) || !menu)
-        return;
-    m_dropDowns.insert(commandId, menu);
-    Rebuild();
 }
 
 void CToolBarEx::SetLayout(const QList<int>& layout)

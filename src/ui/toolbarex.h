@@ -16,9 +16,8 @@
 class QAction;
 class QMenu;
 
-// Button state and style bits, as the toolbar control of the original platform stored them.
+// Button style bits, as the toolbar control of the original platform stored them.
 namespace ToolbarBits {
-inline constexpr std::uint8_t StateEnabled = 0x04;
 inline constexpr std::uint8_t StyleSeparator = 0x01;
 inline constexpr std::uint8_t StyleAutoSize = 0x10;
 inline constexpr std::uint8_t StyleShowText = 0x40;
@@ -29,10 +28,7 @@ struct ToolbarButton
 {
     int imageIndex = 0;
     int commandId = 0; // 0 = separator
-    std::uint8_t state = ToolbarBits::StateEnabled;
     std::uint8_t style = 0;
-    int userData = 0;
-    int stringIndex = -1; // into the toolbar's label strings; -1 = no label
     QString label;
     bool isDefault = false;
 };
@@ -104,8 +100,6 @@ public:
     void MoveButton(int from, int to);
     // Every default entry in table order.
     void ResetButtons();
-    // A button that drops down `menu` from its arrow; the menu's actions route their own commands.
-    void AddDropDownButton(int commandId, QMenu* menu);
     // The toolbar's own action of a command, or null.
     QAction* ButtonAction(int commandId) const { return m_buttons.value(commandId); }
     const ToolbarButton* TableEntry(int commandId) const;
@@ -137,7 +131,6 @@ private:
     void Rebuild();
     void Relayout();
     QAction* MakeButton(int commandId, const QString& label, QAction* source);
-    int LabelIndex(const QString& label);
 
     ActionLookup m_lookup;
     int m_bitmapId = 0;
@@ -150,10 +143,7 @@ private:
     QList<int> m_layout;
     QHash<int, QAction*> m_buttons;
     QHash<int, int> m_imageOf;
-    QHash<int, QMenu*> m_dropDowns;
     QList<QAction*> m_separators;
-    QStringList m_strings;
-    QHash<QString, int> m_stringIndex;
     QList<QPixmap> m_normal;
     QList<QPixmap> m_hot;
     QList<QPixmap> m_disabled;

@@ -6,7 +6,7 @@
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"
 #include "document/textbuffer.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QAction>
 #include <QLabel>

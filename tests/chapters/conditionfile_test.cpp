@@ -2,7 +2,7 @@
 #include "chapters/chapterdetection.h"
 #include "chapters/conditionfile.h"
 #include "chapters/regexmatcher.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <gtest/gtest.h>
 

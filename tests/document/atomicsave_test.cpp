@@ -1,6 +1,6 @@
 // Saving replaces the book atomically: long names, links, permissions, and failures that keep it.
 #include "document/textbuffer.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
 

@@ -1,7 +1,7 @@
 // Recognising a book's encoding, decoding it and making its line ends single CRs.
 #include "document/textbuffer.h"
 #include "document/textcount_p.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include "bookgen/bookgen.h"

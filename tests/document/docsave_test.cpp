@@ -2,7 +2,7 @@
 #include "document/documenthost.h"
 #include "document/leafturnerdoc.h"
 #include "document/myview.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 #include "ui/commandids.h"
 

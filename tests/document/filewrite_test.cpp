@@ -1,7 +1,7 @@
 // Writing beside the user's files: a writable book in a folder that takes no new files, and the
 // temporary files an interrupted save left behind.
 #include "document/textbuffer.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
 

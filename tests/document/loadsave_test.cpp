@@ -1,6 +1,6 @@
 // Loading books from disk (including hostile files) and saving them back byte for byte.
 #include "document/textbuffer.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include "bookgen/bookgen.h"

@@ -1,6 +1,6 @@
 // The line reader: encodings, line ends, and files it must refuse quietly.
 #include "document/mappedtextfile.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The add and organise dialogs driven as a user would: typing, clicks, double-clicks, answers, resizing.
 #include "library/addbookmarkdialog.h"
 #include "library/organizebookmarksdialog.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
 

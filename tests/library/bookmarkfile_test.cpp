@@ -1,6 +1,6 @@
 // BookmarkFile: names, reading, writing and removing, on clean, hand-edited, broken and huge files.
 #include "library/bookmarkfile.h"
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/parablock.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // leafturner-cli reformat, run in-process on books in a temporary folder.
 #include "cli/clicommand.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/parablock.h"
 
 #include <QFile>

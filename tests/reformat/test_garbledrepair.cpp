@@ -1,7 +1,7 @@
 // Garbled-character repair with real GBK bytes.
 #include "reformat/garbledrepair.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <gtest/gtest.h>
 

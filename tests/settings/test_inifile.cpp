@@ -1,5 +1,5 @@
 // IniFile: lookups as the reader's side files need them, safe concurrent and interrupted writes.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 
 #include <QDir>
@@ -124,6 +124,31 @@ TEST_F(IniFileTest, IntegersParseLikeTheProfileFunctions)
     EXPECT_EQ(IniFile::ParseInt(QStringLiteral("-17")), -17);
     EXPECT_EQ(IniFile::ParseInt(QStringLiteral("0x1F")), 31);
     EXPECT_EQ(IniFile::ParseInt(QStringLiteral("99999999999999999999")), INT_MAX);
+}
+
+TEST(IniIntegers, PrefixReadsDecimalAndHexToTheEdges)
+{
+    struct Case
+    {
+        const char16_t* text;
+        bool hex;
+        int expected;
+    };
+    const Case cases[] = {
+        {u"-0x80000000", true, INT_MIN}, // wraps in unsigned arithmetic, no signed overflow
+        {u"0xFFFFFFFF", true, -1},
+        {u"0x1FFFFFFFF", true, -1},
+        {u"-0x1", true, -1},
+        {u"0x1F", false, 0},
+        {u"-2147483648", false, INT_MIN},
+        {u"-99999999999", false, INT_MIN},
+        {u"4294967296", true, INT_MAX},
+        {u"+7z", false, 7},
+        {u"\uFF17", true, 0}, // a fullwidth digit is no digit
+        {u"0x\uFF21", true, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseIntPrefix(QStringView(c.text), c.hex), c.expected) << QStringView(c.text).toString().toStdString();
 }
 
 TEST_F(IniFileTest, RefusesWritesThatWouldBreakTheFile)

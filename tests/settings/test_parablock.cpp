@@ -1,5 +1,5 @@
 // The settings record: defaults, load clamps, write-through only on change, start-up conversion.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 

@@ -1,5 +1,5 @@
 // The profile folder and the start-up conversion: choices and conversions that later writes rely on.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"

@@ -199,8 +199,6 @@ TEST_F(ToolbarTest, ResetRestoresTheResourceButtonsWithoutLabels)
     });
     EXPECT_EQ(m_toolbar->Layout(), ResourceOrder());
     EXPECT_EQ(m_toolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
-    for (const ToolbarButton& e : m_toolbar->ButtonTable())
-        EXPECT_EQ(e.stringIndex, -1) << e.commandId;
     EXPECT_EQ(m_toolbar->iconSize(), QSize(16, 16));
     EXPECT_EQ(QFontInfo(m_toolbar->font()).pixelSize(), QFontInfo(CToolBarEx::LabelFont(0)).pixelSize());
     // Separators sit where the resource has them.
@@ -227,7 +225,6 @@ TEST_F(ToolbarTest, LabelOptionsInTheDialog)
             EXPECT_EQ(b->text(), QString::fromUtf16(item.label));
             EXPECT_EQ(m_toolbar->TableEntry(item.commandId)->style,
                       ToolbarBits::StyleAutoSize | ToolbarBits::StyleShowText);
-            EXPECT_GE(m_toolbar->TableEntry(item.commandId)->stringIndex, 0);
         }
         // A label height applies at once.
         Choose(d->TextHeightList(), 4);

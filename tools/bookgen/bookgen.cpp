@@ -1,7 +1,7 @@
 // The book generator: deterministic Chinese text in the shape of a serial novel.
 #include "bookgen/bookgen.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QStringList>
 #include <array>

@@ -1,7 +1,7 @@
 // leafturner-bookgen: writes a generated Chinese book for tests and benchmarks.
 #include "bookgen/bookgen.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,8 +1,8 @@
 // The UTF-8 transcoder: SIMD runs of ASCII and of three-byte CJK characters, one decoder for writing
 // and counting.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
-#include "settings/codepage_p.h"
+#include "document/codepage_p.h"
 
 #include <cstring>
 #include <emmintrin.h>
@@ -269,6 +269,27 @@ std::size_t Utf8ToUtf16(const std::uint8_t* data, std::size_t n, char16_t* out, 
     if (wellFormed)
         *wellFormed = ok && data != nullptr && out != nullptr;
     return w;
+}
+
+bool IsWellFormedUtf8(const std::uint8_t* data, std::size_t n)
+{
+    bool ok = true;
+    if (data != nullptr)
+        DecodeUtf8<false, true>(data, n, nullptr, &ok);
+    return ok;
+}
+
+ByteOrderMark MarkOf(const std::uint8_t* data, std::size_t n)
+{
+    if (data == nullptr || n < 2)
+        return ByteOrderMark::None;
+    if (data[0] == 0xFF && data[1] == 0xFE)
+        return ByteOrderMark::Utf16Le;
+    if (data[0] == 0xFE && data[1] == 0xFF)
+        return ByteOrderMark::Utf16Be;
+    if (n >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
+        return ByteOrderMark::Utf8;
+    return ByteOrderMark::None;
 }
 
 std::string Utf16ToUtf8(const char16_t* text, std::size_t n)

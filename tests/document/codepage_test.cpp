@@ -1,5 +1,5 @@
 // The code-page layer: UTF-8 decoding, GBK round trips and lead bytes.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +32,41 @@ TEST_F(CodePageTest, Utf8DecodesAndMarksBrokenSequences)
     // The ASCII fast path hands over to the slow path mid-chunk.
     EXPECT_EQ(Utf8("abcdefg\xE4\xB8\xADhijklmnop"), u"abcdefg中hijklmnop");
     EXPECT_EQ(CodePage::Utf8ToUtf16(reinterpret_cast<const std::uint8_t*>("\xE4\xB8\xAD"), 3, nullptr), 1u);
+}
+
+TEST(CodePageUtf8, WellFormedAnswersWhatTheStrictDecoderAnswers)
+{
+    struct Case
+    {
+        std::string bytes;
+        bool wellFormed;
+        CodePage::ByteOrderMark mark;
+    };
+    using M = CodePage::ByteOrderMark;
+    const Case cases[] = {
+        {"", true, M::None},
+        {"plain", true, M::None},
+        {"\xE4\xB8\xAD\xE6\x96\x87", true, M::None},
+        {"\xEF\xBB\xBFok", true, M::Utf8},
+        {"\xEF\xBB", false, M::None}, // cut short
+        {"\xC0\x80", false, M::None},  // overlong
+        {"\xED\xA0\x80", false, M::None}, // surrogate
+        {"\xF4\x90\x80\x80", false, M::None}, // past U+10FFFF
+        {"\xF0\x9F\x98\x80", true, M::None},
+        {"\xFF\xFE" "a", false, M::Utf16Le},
+        {"\xFE\xFF", false, M::Utf16Be},
+        {"\xFF", false, M::None},
+        {std::string(40, 'a') + "\xE0\x9F\xBF" + std::string(40, 'b'), false, M::None},
+    };
+    for (const Case& c : cases) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(c.bytes.data());
+        EXPECT_EQ(CodePage::IsWellFormedUtf8(p, c.bytes.size()), c.wellFormed) << c.bytes;
+        EXPECT_EQ(CodePage::MarkOf(p, c.bytes.size()), c.mark) << c.bytes;
+        std::u16string out(c.bytes.size() + 16, u'\0');
+        bool strict = false;
+        CodePage::Utf8ToUtf16(p, c.bytes.size(), out.data(), {.stopAtIllFormed = true}, &strict);
+        EXPECT_EQ(strict, c.wellFormed) << c.bytes;
+    }
 }
 
 TEST_F(CodePageTest, AnsiRoundTripAndUnrepresentableCharacters)

@@ -1,7 +1,7 @@
 // The iconv-backed ANSI and named code pages.
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
-#include "settings/codepage_p.h"
+#include "document/codepage_p.h"
 
 #include <QLocale>
 #include <algorithm>
