@@ -1,5 +1,6 @@
-// The edit view on a 10-million-character book: switching in and out, typing, saving, and the memory
-// the edit view takes beside the UTF-16 text.
+// The edit view on a 10-million-character book in three shapes (paragraph lines, hard-wrapped at 36
+// characters, one paragraph without a line break): switching in and out, typing, jumping to the end,
+// finding, saving, and the memory the edit view takes beside the UTF-16 text.
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
 #include "bookgen/bookgen.h"
@@ -9,6 +10,7 @@
 #include "settings/messagesink.h"
 #include "settings/profile.h"
 #include "ui/commandids.h"
+#include "views/findreplacedialog.h"
 #include "views/myrichedit.h"
 #include "views/myricheditview.h"
 
@@ -27,6 +29,8 @@
 namespace {
 
 constexpr std::int64_t kBookUnits = 10'000'000;
+// The shape argument that stands for one paragraph; 0 and 36 are wrap widths.
+constexpr int kOneParagraph = 1;
 
 // Resident memory with freed heap pages handed back first, so what one view left behind in the heap
 // does not count for, or hide, the next one.
@@ -84,7 +88,8 @@ struct Reader
     CMainFrame* Frame() const { return app->MainFrame(); }
     CMyRichEditView* EditView() const { return qobject_cast<CMyRichEditView*>(Frame()->ActiveViewWidget()); }
 
-    // Generated paragraphs as they come (wrap 0) or hard-wrapped every `wrap` characters.
+    // Generated paragraphs as they come (wrap 0), hard-wrapped every `wrap` characters, or all of it
+    // one paragraph (kOneParagraph).
     void Open(int wrap, std::int64_t characters = kBookUnits)
     {
         const QString path = dir.filePath(QStringLiteral("book-%1-%2.txt").arg(wrap).arg(characters));
@@ -94,10 +99,18 @@ struct Reader
             BookOptions options;
             options.characters = characters;
             options.encoding = BookEncoding::Utf8;
-            options.wrap = wrap;
             QFile f(path);
             f.open(QIODevice::WriteOnly);
-            f.write(GenerateBook(options));
+            if (wrap == kOneParagraph) {
+                options.characters = characters + characters / 10;
+                QString text = GenerateBookText(options);
+                text.remove(u'\n');
+                text.truncate(static_cast<qsizetype>(characters));
+                f.write(EncodeBookText(text, options));
+            } else {
+                options.wrap = wrap;
+                f.write(GenerateBook(options));
+            }
         }
         ShowView(false);
         app->OpenDocumentFile(path);
@@ -150,6 +163,7 @@ void BM_SwitchIntoEditView(benchmark::State& state)
 BENCHMARK(BM_SwitchIntoEditView)
     ->Arg(0)
     ->Arg(36)
+    ->Arg(kOneParagraph)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
@@ -170,6 +184,7 @@ void BM_SwitchBackToReadingView(benchmark::State& state)
 BENCHMARK(BM_SwitchBackToReadingView)
     ->Arg(0)
     ->Arg(36)
+    ->Arg(kOneParagraph)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
@@ -178,7 +193,7 @@ BENCHMARK(BM_SwitchBackToReadingView)
 void BM_TypeInTheMiddle(benchmark::State& state)
 {
     Reader& r = TheReader();
-    r.Open(0);
+    r.Open(static_cast<int>(state.range(0)));
     r.ShowView(true);
     CMyRichEdit* edit = r.EditView()->Edit();
     QTextCursor cursor = edit->textCursor();
@@ -192,13 +207,53 @@ void BM_TypeInTheMiddle(benchmark::State& state)
     }
     edit->document()->setModified(false);
 }
-BENCHMARK(BM_TypeInTheMiddle)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_TypeInTheMiddle)->Arg(0)->Arg(36)->Arg(kOneParagraph)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Ctrl+End from the top of the book, with the repaint it causes.
+void BM_JumpToTheEnd(benchmark::State& state)
+{
+    Reader& r = TheReader();
+    r.Open(static_cast<int>(state.range(0)));
+    r.ShowView(true);
+    CMyRichEdit* edit = r.EditView()->Edit();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::ControlModifier);
+        QApplication::sendEvent(edit, &home);
+        edit->viewport()->repaint();
+        state.ResumeTiming();
+        QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+        QApplication::sendEvent(edit, &end);
+        edit->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_JumpToTheEnd)->Arg(0)->Arg(36)->Arg(kOneParagraph)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Find next from the top for a word the book does not hold: the whole book is searched.
+void BM_FindNextWholeBook(benchmark::State& state)
+{
+    Reader& r = TheReader();
+    r.Open(static_cast<int>(state.range(0)));
+    r.ShowView(true);
+    CMyRichEditView* view = r.EditView();
+    LastFindSettings().findWhat = QStringLiteral("不在书中的词");
+    LastFindSettings().down = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTextCursor top = view->Edit()->textCursor();
+        top.setPosition(0);
+        view->Edit()->setTextCursor(top);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(view->FindNext());
+    }
+}
+BENCHMARK(BM_FindNextWholeBook)->Arg(0)->Arg(36)->Arg(kOneParagraph)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Saving from the edit view: the text taken from the control and written in the book's encoding.
 void BM_SaveFromEditView(benchmark::State& state)
 {
     Reader& r = TheReader();
-    r.Open(0);
+    r.Open(static_cast<int>(state.range(0)));
     r.ShowView(true);
     for (auto _ : state) {
         state.PauseTiming();
@@ -207,7 +262,13 @@ void BM_SaveFromEditView(benchmark::State& state)
         r.Frame()->RouteCommand(Cmd::FileSave);
     }
 }
-BENCHMARK(BM_SaveFromEditView)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_SaveFromEditView)
+    ->Arg(0)
+    ->Arg(36)
+    ->Arg(kOneParagraph)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 } // namespace
 

@@ -106,8 +106,15 @@ void RunReformatCommand(CMyRichEditView& target, const ReformatCommandHooks& hoo
         CComplexReformatDlg complex(ReadComplexOptions(), view->window());
         if (complex.exec() != QDialog::Accepted || !StillThere(view, buffer))
             return;
-        WaitCursor wait;
-        image = Reformat(text, ReadComplexOptions());
+        {
+            WaitCursor wait;
+            image = Reformat(text, ReadComplexOptions());
+        }
+        if (image.status == ReformatStatus::Done && image.longParagraphs > 0 &&
+            (AskQuestion(QStringLiteral("整理后将有 %1 个段落超过 100,000 字。是否继续？").arg(image.longParagraphs),
+                         MsgButtons::OkCancel) != MsgAnswer::Ok ||
+             !StillThere(view, buffer)))
+            return;
     } else {
         image = Reformat(text, simple.Options());
     }
@@ -150,9 +157,8 @@ void RunRepairCommand(CMyRichEditView& view)
     }
     if (edit->isReadOnly())
         return;
-    // The control keeps each CR as a block separator; the code page must see the CR itself.
-    QString selected = cursor.selectedText();
-    selected.replace(QChar::ParagraphSeparator, u'\r');
+    // The code page must see the CR itself, and no display cut.
+    const QString selected = edit->SelectedTextWithCrs(cursor);
     RepairResult result;
     try {
         // A book read in another code page than the ANSI one lost a byte of that code page.
@@ -168,8 +174,6 @@ void RunRepairCommand(CMyRichEditView& view)
         ShowMessage(RepairMessage(result.outcome));
         return;
     }
-    cursor.beginEditBlock();
-    cursor.insertText(result.text);
-    cursor.endEditBlock();
+    edit->InsertBookText(cursor, result.text);
     edit->setTextCursor(cursor);
 }

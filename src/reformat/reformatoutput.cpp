@@ -26,8 +26,10 @@ template <typename Run> ReformatImage TwoPasses(Run run, LineEnds lineEnds)
     if (run(result.get()) != units)
         return image;
     image.bytes = Utf16LeWithMark(result.get(), units, lineEnds);
-    if (!image.bytes.isEmpty())
+    if (!image.bytes.isEmpty()) {
         image.status = ReformatStatus::Done;
+        image.longParagraphs = CountLongParagraphs(result.get(), units);
+    }
     return image;
 }
 
@@ -58,6 +60,19 @@ QByteArray Utf16LeWithMark(const char16_t* text, std::int64_t length, LineEnds l
             put(u'\n');
     }
     return out;
+}
+
+std::int64_t CountLongParagraphs(const char16_t* text, std::int64_t length, std::int64_t limit)
+{
+    std::int64_t count = 0;
+    std::int64_t start = 0;
+    for (std::int64_t i = 0; i <= length; ++i) {
+        if (i == length || text[i] == u'\r') {
+            count += i - start > limit;
+            start = i + 1;
+        }
+    }
+    return count;
 }
 
 ReformatImage ReformatToUtf16Le(const char16_t* text, std::int32_t length, const SimpleOptions& options,

@@ -23,10 +23,18 @@ enum class ReformatStatus
     OutOfMemory, // "内存不足。": the text stays as it was
 };
 
+// A paragraph longer than this many UTF-16 units is worth a question before a reformat makes it.
+inline constexpr std::int64_t kLongParagraphUnits = 100'000;
+
+// How many of the CR-separated paragraphs of `text` are longer than `limit` units.
+std::int64_t CountLongParagraphs(const char16_t* text, std::int64_t length,
+                                 std::int64_t limit = kLongParagraphUnits);
+
 struct ReformatImage
 {
     ReformatStatus status = ReformatStatus::NothingToDo;
-    QByteArray bytes; // mark + result when Done
+    QByteArray bytes;               // mark + result when Done
+    std::int64_t longParagraphs = 0; // of the result, when Done
 };
 
 // Both passes of a reformat (measure, then write) and the result as UTF-16LE with mark. A result

@@ -1,11 +1,13 @@
 // CMyRichEdit: text loading and committing, line queries, paging, keys, wheel and context menu.
 #include "views/myrichedit.h"
 
+#include "document/displaycuts.h"
 #include "ui/commandids.h"
 #include "views/myricheditview.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -29,9 +31,48 @@ CMyRichEdit::CMyRichEdit(CMyRichEditView* view, QWidget* parent) : QPlainTextEdi
     setTabChangesFocus(false);
     setReadOnly(true);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    connect(document(), &QTextDocument::contentsChange, this, [this] { m_cutsValid = false; });
 }
 
 namespace {
+
+// The character-format property of a separator that is a display cut.
+constexpr int kDisplayCutProperty = QTextFormat::UserProperty + 0x2C;
+
+const QTextCharFormat& CutFormat()
+{
+    static const QTextCharFormat format = [] {
+        QTextCharFormat f;
+        f.setProperty(kDisplayCutProperty, true);
+        return f;
+    }();
+    return format;
+}
+
+// Whether the separator before `block` is a display cut: a block's character format is that of the
+// separator before it.
+bool FollowsCut(const QTextBlock& block)
+{
+    return block.position() > 0 && block.charFormat().hasProperty(kDisplayCutProperty);
+}
+
+// Removes the units at `positions` (ascending, relative to the text's start) in place.
+void DropUnits(QString& text, const std::vector<std::int32_t>& positions, std::int32_t base)
+{
+    if (positions.empty())
+        return;
+    QChar* data = text.data();
+    qsizetype out = 0;
+    std::size_t next = 0;
+    for (qsizetype in = 0; in < text.size(); ++in) {
+        while (next < positions.size() && positions[next] - base < in)
+            ++next;
+        if (next < positions.size() && positions[next] - base == in)
+            continue;
+        data[out++] = data[in];
+    }
+    text.truncate(out);
+}
 
 // Characters the control turns into block separators: the paragraph separator and the two frame marks.
 constexpr std::array<char16_t, 3> kBlockBreakers{u'\x2029', u'\xFDD0', u'\xFDD1'};
@@ -82,6 +123,9 @@ void CMyRichEdit::LoadText(const char16_t* text, std::int32_t length)
     doc->setUndoRedoEnabled(false);
     doc->clear();
     m_standIns.reset();
+    m_mayHaveCuts = false;
+    m_cuts.clear();
+    m_cutsValid = true;
     if (text && length > 0) {
         QTextCursor cursor(doc);
         QString content = QString::fromRawData(reinterpret_cast<const QChar*>(text), length);
@@ -92,8 +136,10 @@ void CMyRichEdit::LoadText(const char16_t* text, std::int32_t length)
             m_standIns = PickStandIns(content);
             Substitute(content, kBlockBreakers, *m_standIns);
         }
-        // CR starts a new block, so offsets stay those of the book's text.
-        cursor.insertText(content);
+        cursor.beginEditBlock();
+        InsertPieces(cursor, reinterpret_cast<const char16_t*>(content.constData()),
+                     static_cast<std::int32_t>(content.size()));
+        cursor.endEditBlock();
     }
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
@@ -114,7 +160,162 @@ QString CMyRichEdit::TextWithCrs() const
     }
     if (m_standIns)
         Substitute(text, *m_standIns, kBlockBreakers);
+    DropUnits(text, DisplayCutPositions(), 0);
     return text;
+}
+
+QString CMyRichEdit::SelectedTextWithCrs(const QTextCursor& cursor) const
+{
+    QString text = cursor.selectedText();
+    const std::int32_t start = cursor.selectionStart();
+    const std::vector<std::int32_t>& cuts = DisplayCutPositions();
+    const auto first = std::lower_bound(cuts.begin(), cuts.end(), start);
+    const auto last = std::lower_bound(first, cuts.end(), cursor.selectionEnd());
+    DropUnits(text, std::vector<std::int32_t>(first, last), start);
+    // Stand-ins stay: the text is for putting back into the control.
+    text.replace(QChar::ParagraphSeparator, u'\r');
+    return text;
+}
+
+void CMyRichEdit::InsertPieces(QTextCursor& cursor, const char16_t* text, std::int32_t length)
+{
+    // CR starts a new block; a display cut is a separator of its own format. The text between takes
+    // the plain format, whatever the character before the cursor has.
+    const QTextCharFormat plain;
+    std::int32_t start = 0;
+    for (const std::int32_t cut : DisplayCuts(text, length)) {
+        cursor.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(text + start), cut - start),
+                          plain);
+        cursor.insertBlock(cursor.blockFormat(), CutFormat());
+        m_mayHaveCuts = true;
+        start = cut;
+    }
+    cursor.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(text + start), length - start),
+                      plain);
+}
+
+void CMyRichEdit::InsertBookText(QTextCursor& cursor, const QString& text)
+{
+    cursor.beginEditBlock();
+    InsertPieces(cursor, reinterpret_cast<const char16_t*>(text.constData()),
+                 static_cast<std::int32_t>(text.size()));
+    cursor.endEditBlock();
+}
+
+const std::vector<std::int32_t>& CMyRichEdit::DisplayCutPositions() const
+{
+    if (!m_mayHaveCuts) {
+        m_cuts.clear();
+        return m_cuts;
+    }
+    if (!m_cutsValid) {
+        m_cuts.clear();
+        for (QTextBlock block = document()->begin().next(); block.isValid(); block = block.next()) {
+            if (FollowsCut(block))
+                m_cuts.push_back(block.position() - 1);
+        }
+        m_cutsValid = true;
+    }
+    return m_cuts;
+}
+
+std::int32_t CMyRichEdit::BookOffset(std::int32_t position) const
+{
+    const std::vector<std::int32_t>& cuts = DisplayCutPositions();
+    const auto before = std::lower_bound(cuts.begin(), cuts.end(), position) - cuts.begin();
+    return position - static_cast<std::int32_t>(before);
+}
+
+std::int32_t CMyRichEdit::ControlPosition(std::int32_t offset) const
+{
+    // Cut i stands at book offset cuts[i] - i; the character at `offset` lies after every cut at or
+    // before it.
+    const std::vector<std::int32_t>& cuts = DisplayCutPositions();
+    std::size_t lo = 0;
+    std::size_t hi = cuts.size();
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (cuts[mid] - static_cast<std::int32_t>(mid) <= offset)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return std::clamp(offset + static_cast<std::int32_t>(lo), 0, TextLength());
+}
+
+QTextCursor CMyRichEdit::Find(const QString& what, std::int32_t from, QTextDocument::FindFlags flags) const
+{
+    const QTextDocument* doc = document();
+    const bool backward = flags.testFlag(QTextDocument::FindBackward);
+    const Qt::CaseSensitivity cs =
+        flags.testFlag(QTextDocument::FindCaseSensitively) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const qsizetype n = what.size();
+    if (n == 0)
+        return {};
+    // As the document's own find: a backward search leaves out the character at `from`.
+    std::int32_t pos = std::clamp(from, 0, TextLength());
+    if (backward && --pos < 0)
+        return {};
+    const auto runStart = [](QTextBlock b) {
+        while (b.isValid() && FollowsCut(b))
+            b = b.previous();
+        return b;
+    };
+    struct Piece
+    {
+        std::int32_t position; // in the control
+        qsizetype index;       // in the run's text
+    };
+    std::vector<Piece> pieces;
+    QString text;
+    bool first = true;
+    for (QTextBlock block = runStart(doc->findBlock(pos)); block.isValid();) {
+        // A run: the blocks joined by display cuts, searched as the one paragraph they are.
+        pieces.clear();
+        text.clear();
+        QTextBlock b = block;
+        do {
+            pieces.push_back({static_cast<std::int32_t>(b.position()), text.size()});
+            text += b.text();
+            b = b.next();
+        } while (b.isValid() && FollowsCut(b));
+        text.replace(QChar::Nbsp, u' ');
+        const auto toIndex = [&](std::int32_t p) {
+            auto it = std::upper_bound(pieces.begin(), pieces.end(), p,
+                                       [](std::int32_t v, const Piece& piece) { return v < piece.position; });
+            --it;
+            return std::min(text.size(), it->index + (p - it->position));
+        };
+        const auto toPosition = [&](qsizetype index, bool end) {
+            auto it = std::upper_bound(pieces.begin(), pieces.end(), index, [end](qsizetype v, const Piece& piece) {
+                return end ? v <= piece.index : v < piece.index;
+            });
+            if (it != pieces.begin())
+                --it;
+            return static_cast<int>(it->position + (index - it->index));
+        };
+        qsizetype offset = backward ? (first ? toIndex(pos) : text.size() - 1) : (first ? toIndex(pos) : 0);
+        first = false;
+        while (offset >= 0 && offset <= text.size()) {
+            const qsizetype idx = backward ? text.lastIndexOf(what, offset, cs) : text.indexOf(what, offset, cs);
+            if (idx < 0)
+                break;
+            if (flags.testFlag(QTextDocument::FindWholeWords)) {
+                const qsizetype end = idx + n;
+                if ((idx > 0 && text.at(idx - 1).isLetterOrNumber()) ||
+                    (end < text.size() && text.at(end).isLetterOrNumber())) {
+                    offset = backward ? idx - 1 : idx + 1;
+                    continue;
+                }
+            }
+            QTextCursor hit(const_cast<QTextDocument*>(doc));
+            hit.setPosition(toPosition(idx, false));
+            hit.setPosition(toPosition(idx + n, true), QTextCursor::KeepAnchor);
+            return hit;
+        }
+        block = backward ? runStart(block.previous()) : b;
+    }
+    return {};
 }
 
 std::int32_t CMyRichEdit::TextLength() const
@@ -134,6 +335,11 @@ int CMyRichEdit::FirstVisibleLine() const
 
 std::int32_t CMyRichEdit::FirstVisibleOffset() const
 {
+    return BookOffset(FirstVisiblePosition());
+}
+
+std::int32_t CMyRichEdit::FirstVisiblePosition() const
+{
     const QTextBlock block = firstVisibleBlock();
     if (!block.isValid())
         return 0;
@@ -146,7 +352,8 @@ std::int32_t CMyRichEdit::FirstVisibleOffset() const
 
 int CMyRichEdit::LineOfOffset(std::int32_t offset)
 {
-    const QTextBlock block = document()->findBlock(std::clamp(offset, 0, TextLength()));
+    offset = ControlPosition(std::max(0, offset));
+    const QTextBlock block = document()->findBlock(offset);
     if (!block.isValid())
         return 0;
     // Laying the block out gives its real line count; blocks never shown count as one line.
@@ -166,12 +373,12 @@ std::int32_t CMyRichEdit::OffsetOfLine(int line)
     line = std::clamp(line, 0, LineCount() - 1);
     const QTextBlock block = doc->findBlockByLineNumber(line);
     if (!block.isValid())
-        return TextLength();
+        return BookOffset(TextLength());
     const int inner = line - block.firstLineNumber();
     const QTextLayout* layout = block.layout();
     if (inner > 0 && layout && inner < layout->lineCount())
-        return block.position() + layout->lineAt(inner).textStart();
-    return block.position();
+        return BookOffset(block.position() + layout->lineAt(inner).textStart());
+    return BookOffset(block.position());
 }
 
 void CMyRichEdit::ScrollToLine(int line)
@@ -211,7 +418,7 @@ void CMyRichEdit::Page(bool down)
         return;
     ScrollToLine(FirstVisibleLine() + (down ? lines : -lines));
     QTextCursor cursor = textCursor();
-    cursor.setPosition(FirstVisibleOffset());
+    cursor.setPosition(FirstVisiblePosition());
     // Moving the caret must not scroll again.
     const int value = verticalScrollBar()->value();
     setTextCursor(cursor);
@@ -239,6 +446,21 @@ void CMyRichEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (mods & ~Qt::ShiftModifier) == Qt::NoModifier &&
+        !isReadOnly()) {
+        // A real line break with the plain format, even next to a display cut.
+        QTextCursor cursor = textCursor();
+        cursor.insertBlock(cursor.blockFormat(), QTextCharFormat());
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) && mods == Qt::NoModifier && !isReadOnly() &&
+        DeleteAcrossCut(key == Qt::Key_Backspace)) {
+        event->accept();
+        return;
+    }
     if (key == Qt::Key_F10 && mods == Qt::ShiftModifier) {
         m_view->ShowContextMenuAtMiddle();
         event->accept();
@@ -261,6 +483,48 @@ void CMyRichEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+bool CMyRichEdit::DeleteAcrossCut(bool backward)
+{
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection())
+        return false;
+    const QTextBlock block = cursor.block();
+    const bool atCut = backward ? cursor.positionInBlock() == 0 && FollowsCut(block)
+                                : cursor.atBlockEnd() && block.next().isValid() && FollowsCut(block.next());
+    if (!atCut)
+        return false;
+    // Step over the cut and take the book's character on the other side of it.
+    const int p = backward ? cursor.position() - 1 : cursor.position() + 1;
+    cursor.setPosition(p);
+    if (backward ? cursor.atBlockStart() && cursor.position() == 0 : cursor.atEnd())
+        return true;
+    if (backward)
+        cursor.deletePreviousChar();
+    else
+        cursor.deleteChar();
+    setTextCursor(cursor);
+    return true;
+}
+
+QMimeData* CMyRichEdit::createMimeDataFromSelection() const
+{
+    auto* data = new QMimeData;
+    QString text = SelectedTextWithCrs(textCursor());
+    text.replace(u'\r', u'\n');
+    data->setText(text);
+    return data;
+}
+
+void CMyRichEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (isReadOnly() || !source || !source->hasText())
+        return;
+    QTextCursor cursor = textCursor();
+    InsertBookText(cursor, source->text());
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 void CMyRichEdit::wheelEvent(QWheelEvent* event)

@@ -3,15 +3,20 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class CMyRichEditView;
 
 // A plain-text control that lays out only what is shown, so a book of ten million characters stays
-// usable. A block separator stands for each CR, so positions in the control are character offsets in
-// the book's text. Lines are the control's display lines, counted as its scroll bar counts them.
+// usable. A block separator stands for each CR. The control lays out a paragraph at a time, so a long
+// paragraph is held as several blocks joined by display cuts: separators that are no character of the
+// book (their character format says so). Every way the text leaves the control drops them, and
+// positions in the control differ from the book's offsets by the cuts before them. Lines are the
+// control's display lines, counted as its scroll bar counts them.
 class CMyRichEdit : public QPlainTextEdit
 {
     Q_OBJECT
@@ -22,13 +27,29 @@ public:
     void LoadText(const char16_t* text, std::int32_t length);
     // The whole text with CR line ends.
     QString TextWithCrs() const;
+    // The selection as in the book: CR line ends, no display cuts.
+    QString SelectedTextWithCrs(const QTextCursor& cursor) const;
+    // Positions in the control, display cuts included.
     std::int32_t TextLength() const;
+    // Inserts plain text as typed or pasted (never a display cut from the text itself), cutting its long
+    // paragraphs for display; one undo step.
+    void InsertBookText(QTextCursor& cursor, const QString& text);
+    // A book offset and the control position of the same character, both ways.
+    std::int32_t BookOffset(std::int32_t position) const;
+    std::int32_t ControlPosition(std::int32_t offset) const;
+    // Control positions of the display cuts, ascending.
+    const std::vector<std::int32_t>& DisplayCutPositions() const;
+    // QTextDocument::find for a plain string (same flags and same meaning of `from`), finding matches
+    // across display cuts too.
+    QTextCursor Find(const QString& what, std::int32_t from, QTextDocument::FindFlags flags) const;
 
     int LineCount() const;
     int FirstVisibleLine() const;
-    // Offset of the first character of the first visible line.
+    // Book offset (and control position) of the first character of the first visible line.
     std::int32_t FirstVisibleOffset() const;
-    // The display line holding `offset`, and the offset at which display line `line` begins.
+    std::int32_t FirstVisiblePosition() const;
+    // The display line holding book offset `offset`, and the book offset at which display line `line`
+    // begins.
     int LineOfOffset(std::int32_t offset);
     std::int32_t OffsetOfLine(int line);
     // Makes `line` the first visible line (as far as the end of the text allows).
@@ -42,12 +63,21 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     int LineHeight();
+    void InsertPieces(QTextCursor& cursor, const char16_t* text, std::int32_t length);
+    // Backspace and Delete next to a display cut remove the book's character, not the cut.
+    bool DeleteAcrossCut(bool backward);
 
     CMyRichEditView* m_view;
     // What stands in the control for each character it would turn into a line break; none when the
     // text held no such character.
     std::optional<std::array<char16_t, 3>> m_standIns;
+    // Whether the text was ever given display cuts since it was loaded (undo can bring them back).
+    bool m_mayHaveCuts = false;
+    mutable std::vector<std::int32_t> m_cuts;
+    mutable bool m_cutsValid = true;
 };

@@ -166,9 +166,9 @@ void CMyRichEditView::GoToOffset(std::int32_t offset)
 {
     if (!m_loaded)
         return;
-    offset = std::clamp(offset, 0, m_edit->TextLength());
+    offset = std::max(0, offset);
     QTextCursor cursor = m_edit->textCursor();
-    cursor.setPosition(offset);
+    cursor.setPosition(m_edit->ControlPosition(offset));
     m_edit->setTextCursor(cursor);
     m_edit->ScrollToLine(m_edit->LineOfOffset(offset));
     SyncScrollBar(false);
@@ -374,7 +374,7 @@ void CMyRichEditView::PlaceCaretAtTop()
     QScrollBar* bar = m_edit->verticalScrollBar();
     const int value = bar->value();
     QTextCursor cursor = m_edit->textCursor();
-    cursor.setPosition(m_edit->FirstVisibleOffset());
+    cursor.setPosition(m_edit->FirstVisiblePosition());
     m_edit->setTextCursor(cursor);
     bar->setValue(value);
 }
@@ -540,7 +540,7 @@ void CMyRichEditView::OpenFindDialog(bool replace)
         other->close();
     }
     FindSettings search = LastFindSettings();
-    const QString selected = m_edit->textCursor().selectedText();
+    const QString selected = m_edit->SelectedTextWithCrs(m_edit->textCursor());
     if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator) && !selected.contains(u'\r') &&
         !selected.contains(u'\n'))
         search.findWhat = selected;
@@ -571,15 +571,14 @@ QTextCursor CMyRichEditView::Search(const FindSettings& search, int from, int to
     const int n = static_cast<int>(what.size());
     if (n == 0 || from < 0 || to - from < n)
         return {};
-    const QTextDocument* doc = m_edit->document();
     QTextCursor hit;
     if (backward) {
         // A backward search from p finds a match starting before p; this one must end by `to`.
-        hit = doc->find(what, to - n + 1, FlagsOf(search) | QTextDocument::FindBackward);
+        hit = m_edit->Find(what, to - n + 1, FlagsOf(search) | QTextDocument::FindBackward);
         if (hit.isNull() || hit.selectionStart() < from)
             return {};
     } else {
-        hit = doc->find(what, from, FlagsOf(search));
+        hit = m_edit->Find(what, from, FlagsOf(search));
         if (hit.isNull() || hit.selectionEnd() > to)
             return {};
     }
@@ -667,7 +666,7 @@ void CMyRichEditView::ReplaceCurrent()
     if (search.findWhat.isEmpty() || m_edit->isReadOnly())
         return;
     QTextCursor selection = m_edit->textCursor();
-    if (SameText(selection.selectedText(), search.findWhat, search.matchCase)) {
+    if (SameText(m_edit->SelectedTextWithCrs(selection), search.findWhat, search.matchCase)) {
         selection.insertText(search.replaceWith);
         m_edit->setTextCursor(selection);
     }
@@ -683,7 +682,8 @@ void CMyRichEditView::ReplaceAll()
     LastFindSettings().down = true;
     if (m_dialog)
         m_dialog->DownButton()->setChecked(true);
-    if (!SameText(m_edit->textCursor().selectedText(), search.findWhat, search.matchCase) && !FindNext())
+    if (!SameText(m_edit->SelectedTextWithCrs(m_edit->textCursor()), search.findWhat, search.matchCase) &&
+        !FindNext())
         return;
     WaitCursor wait;
     QTextDocument* doc = m_edit->document();
@@ -698,7 +698,7 @@ void CMyRichEditView::ReplaceAll()
     QTextCursor last;
     edit.beginEditBlock();
     for (int pos = start;;) {
-        QTextCursor hit = doc->find(search.findWhat, pos, flags);
+        QTextCursor hit = m_edit->Find(search.findWhat, pos, flags);
         if (hit.isNull())
             break;
         hit.insertText(search.replaceWith);
@@ -706,7 +706,7 @@ void CMyRichEditView::ReplaceAll()
         last = hit;
     }
     for (int pos = 0;;) {
-        QTextCursor hit = doc->find(search.findWhat, pos, flags);
+        QTextCursor hit = m_edit->Find(search.findWhat, pos, flags);
         if (hit.isNull() || hit.selectionEnd() > stop.position())
             break;
         hit.insertText(search.replaceWith);

@@ -262,6 +262,31 @@ TEST_F(ReformatUiTest, CancelTheSaveQuestionOrNothingToDoLeavesTheBookAlone)
     EXPECT_TRUE(Doc()->IsModified());
 }
 
+TEST_F(ReformatUiTest, AComplexReformatMakingAParagraphOverTheLimitAsksFirst)
+{
+    // Lines without indents or blank lines: the complex reformat joins them into one paragraph.
+    QString text;
+    while (text.size() <= 130'000)
+        text += QStringLiteral("没有缩进的一行文字\r\n");
+    OpenInEditView(WriteBook(QStringLiteral("lines.txt"), text));
+    const QString shown = ControlText();
+    for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::Ok}) {
+        m_sink.Clear();
+        m_sink.QueueAnswer(answer);
+        WhenShown<CSimpleReformatDlg>([](CSimpleReformatDlg& d) { Click(d.ComplexButton()); });
+        WhenShown<CComplexReformatDlg>([](CComplexReformatDlg& d) { Click(d.OkButton()); });
+        Run(Cmd::Reformat);
+        ASSERT_EQ(m_sink.Messages().size(), 1);
+        EXPECT_EQ(m_sink.Last(), QStringLiteral("整理后将有 1 个段落超过 100,000 字。是否继续？"));
+        if (answer == MsgAnswer::Cancel) {
+            EXPECT_EQ(ControlText(), shown);
+            EXPECT_FALSE(Doc()->IsModified());
+        }
+    }
+    EXPECT_FALSE(ControlText().contains(u'\r'));
+    EXPECT_TRUE(Doc()->IsModified());
+}
+
 TEST_F(ReformatUiTest, ComplexDialogShowsTheSettingsTicksBoxesAsSpinsMoveAndStoresOnOk)
 {
     Setting(QStringLiteral("PARA_ADV_BEGIN_WITH_CHN"), QStringLiteral("0"));

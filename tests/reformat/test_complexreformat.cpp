@@ -130,3 +130,32 @@ TEST(AverageLineLength, TrimmedNonBlankLinesInIntegerDivision)
 }
 
 } // namespace
+
+TEST(ComplexReformat, CountsTheParagraphsLongerThanTheWarningLimit)
+{
+    const std::u16string limit(kLongParagraphUnits, u'字');
+    struct Case
+    {
+        const char* name;
+        std::u16string text;
+        std::int64_t expected;
+    };
+    const Case cases[] = {
+        {"empty", u"", 0},
+        {"exactly the limit", limit, 0},
+        {"one over, last", u"短\r" + limit + u"字", 1},
+        {"two over, around blank paragraphs", limit + u"字\r\r" + limit + u"字\r", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CountLongParagraphs(c.text.data(), static_cast<std::int64_t>(c.text.size())), c.expected);
+    }
+    // A book without indents or blank lines becomes one paragraph: the result says so before it is used.
+    std::u16string lines;
+    while (lines.size() <= static_cast<std::size_t>(kLongParagraphUnits) * 6 / 5)
+        lines += u"没有缩进的一行文字\r";
+    const ReformatImage image = ReformatToUtf16Le(lines.data(), static_cast<std::int32_t>(lines.size()),
+                                                  ComplexOptions{}, LineEnds::AsIs);
+    ASSERT_EQ(image.status, ReformatStatus::Done);
+    EXPECT_EQ(image.longParagraphs, 1);
+}
