@@ -451,8 +451,13 @@ int PageTurnAnimation::Run(const QImage& oldPicture, const QImage& newPicture, c
     const QImage after = newPicture.convertToFormat(QImage::Format_RGB32);
     if (before.isNull() || after.isNull())
         return 0;
-    // The window shows the old page when the first frame is drawn.
-    PageTurnCanvas canvas(before);
+    // The window shows the old page when the first frame is drawn. The curls, the wave and the
+    // sideways turn start by painting the whole frame, so copying the old page first would be wasted
+    // (on a 200 % screen, a 33 MB copy spread over a handful of frames).
+    const bool paintsWhole = m_mode == PageTurnMode::Curl1 || m_mode == PageTurnMode::Curl2 ||
+                             m_mode == PageTurnMode::Curl3 || m_mode == PageTurnMode::Wave ||
+                             m_mode == PageTurnMode::Sideways;
+    PageTurnCanvas canvas = paintsWhole ? PageTurnCanvas(before.size()) : PageTurnCanvas(before);
     if (canvas.IsNull())
         return 0;
 

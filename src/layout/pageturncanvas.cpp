@@ -38,6 +38,8 @@ PageTurnCanvas::PageTurnCanvas(const QImage& screen)
 {
 }
 
+PageTurnCanvas::PageTurnCanvas(QSize size) : m_frame(size, QImage::Format_RGB32) {}
+
 void PageTurnCanvas::Copy(const QImage& source, const QRect& sourceRect, QPoint destination)
 {
     if (sourceRect.isEmpty() || !Usable(source, m_frame))

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <span>
 #include <utility>
 
@@ -23,6 +24,8 @@ class PageTurnCanvas
 public:
     // Null Frame() when the picture could not be made.
     explicit PageTurnCanvas(const QImage& screen);
+    // A frame of `size` whose pixels are undefined, for effects whose first step paints all of it.
+    explicit PageTurnCanvas(QSize size);
 
     const QImage& Frame() const { return m_frame; }
     // The frame's picture itself (its pixels stay where they are); the canvas is null afterwards.
