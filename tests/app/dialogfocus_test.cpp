@@ -44,8 +44,10 @@ QString FocusInNextModal(const std::function<void()>& trigger)
     QTimer poll;
     int tries = 0;
     QObject::connect(&poll, &QTimer::timeout, [&] {
+        // The keyboard arrives when the window is activated, an event or two after it is shown.
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog && ++tries < 300)
+        const bool ready = dialog && dialog->isActiveWindow() && dialog->focusWidget();
+        if (!ready && ++tries < 300)
             return;
         poll.stop();
         if (!dialog)
@@ -62,7 +64,7 @@ QString FocusInNextModal(const std::function<void()>& trigger)
 QString FocusOfShown(QDialog& dialog)
 {
     dialog.show();
-    if (!QTest::qWaitForWindowExposed(&dialog))
+    if (!QTest::qWaitForWindowActive(&dialog))
         return QStringLiteral("not shown");
     QApplication::processEvents();
     return Describe(dialog.focusWidget());
@@ -135,7 +137,10 @@ TEST_F(ReaderTest, EveryDialogStartsWithTheKeyboardInItsFirstControl)
     // Find and replace stay open beside the text.
     for (const int id : {int(Cmd::EditFind), int(Cmd::EditReplace)}) {
         Frame()->RouteCommand(id);
-        Settle();
+        QTest::qWaitFor([] {
+            auto* shown = qobject_cast<QDialog*>(QApplication::activeWindow());
+            return shown && shown->focusWidget();
+        });
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeWindow());
         ASSERT_NE(dialog, nullptr) << id;
         EXPECT_EQ(Describe(dialog->focusWidget()).toStdString(), "QLineEdit") << id;
