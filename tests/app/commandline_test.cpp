@@ -1,6 +1,7 @@
 // Both programs' --help, --version and refused options, run as a shell would run them.
+#include "support/cliprocess.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -22,16 +23,8 @@ Outcome Start(const QString& program, const QStringList& args, bool display)
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     else
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")); // would fail if it were needed
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    EXPECT_TRUE(p.waitForFinished(30000)) << program.toStdString();
-    if (p.state() != QProcess::NotRunning) {
-        p.kill();
-        p.waitForFinished();
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    const CliRun run = RunProgram(program, args, RunOptions().Timeout(30000).Environment(env));
+    return {run.exitCode, run.Text(), run.err};
 }
 
 TEST(CommandLine, HelpVersionAndRefusedOptions)

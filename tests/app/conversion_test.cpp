@@ -1,7 +1,8 @@
 // Simplified/Traditional display conversion in the whole reader: the menu and its memory, pages
 // drawn converted over the book's own offsets, titles, search in either script, and the edit view's
 // whole-text conversion.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
+#include "support/waituntil.h"
 
 #include "app/conversionmenu.h"
 #include "app/leafturnerapp.h"
@@ -23,7 +24,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,23 +32,10 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int msecs = 15000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > msecs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 QString SimplifiedBook(int chapters)
 {

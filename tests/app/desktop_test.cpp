@@ -1,6 +1,6 @@
 // The reader on the desktop: Qt's texts in Chinese, one reader per session, full screen,
 // automatic page turning and the tray icon's menu.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/autoturn.h"
 #include "app/fullscreen.h"

@@ -1,6 +1,5 @@
 // Every dialog opens with the keyboard in its first control, so a reader can type or press Down
 // and Enter without reaching for the mouse.
-#include "readerfixture.h"
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
 #include "chapters/chapterconditiondlg.h"
@@ -9,8 +8,9 @@
 #include "history/historydialog.h"
 #include "history/historystore.h"
 #include "library/bookmarkfile.h"
-#include "reformat/reformatoptions.h"
 #include "reformat/complexreformatdlg.h"
+#include "reformat/reformatoptions.h"
+#include "support/readerfixture.h"
 #include "ui/commandids.h"
 #include "ui/folderpickerdlg.h"
 #include <QAbstractButton>

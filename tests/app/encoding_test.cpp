@@ -1,5 +1,5 @@
 // Reopening a book in another encoding through the real window, and the status-bar pane naming it.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/encodingmenu.h"
 #include "app/leafturnerapp.h"

@@ -1,5 +1,5 @@
 // The main frame around the view: toolbar and menu icons, bars, placement, title, indicator, closing.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"

@@ -1,5 +1,5 @@
 // Opening what is not a book file: every route refuses it at once, and the open book stays.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"

@@ -1,6 +1,6 @@
 // The reading position on its way to the settings file: off the GUI thread, coalesced, and in the file
 // at once at book change, view switch and exit.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"

@@ -1,5 +1,5 @@
 // The reading view driven through the real window: turning, history, wheel, scroll bar, re-layout, go-to.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/mainframe.h"
 #include "document/leafturnerdoc.h"

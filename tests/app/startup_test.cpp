@@ -1,5 +1,5 @@
 // Start-up: restoring the last book, a file argument, a vanished book, a file that is not ".txt".
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"

@@ -4,6 +4,8 @@
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
+#include "support/modaldialog.h"
+#include "support/temporaryprofile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,9 +28,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        CoreOptions options;
-        options.profile = m_dir.path();
-        ASSERT_TRUE(InitCore(options, QString(), nullptr));
+        ASSERT_TRUE(UseAsProfile(m_dir.path()));
         m_scoped = std::make_unique<ScopedMessageSink>(&m_sink);
     }
     void TearDown() override { m_scoped.reset(); }
@@ -45,21 +45,9 @@ protected:
     }
 
     // Drives the condition dialog the next click opens; closes it if `drive` left it open.
-    static void WhenConditionDialog(std::function<void(CChapterConditionDlg*)> drive, int attempts = 100)
+    static void WhenConditionDialog(std::function<void(CChapterConditionDlg*)> drive)
     {
-        QTimer::singleShot(10, [drive, attempts] {
-            auto* dialog = qobject_cast<CChapterConditionDlg*>(QApplication::activeModalWidget());
-            if (!dialog) {
-                if (attempts > 0)
-                    WhenConditionDialog(drive, attempts - 1);
-                else
-                    ADD_FAILURE() << "no condition dialog came up";
-                return;
-            }
-            drive(dialog);
-            if (dialog->isVisible())
-                dialog->reject();
-        });
+        WhenModal<CChapterConditionDlg>(std::move(drive), 100, 10);
     }
     // Types `text` into the condition dialog and presses OK; true when the dialog stayed open.
     static bool TypeAndConfirm(CChapterConditionDlg* dialog, const QString& text)

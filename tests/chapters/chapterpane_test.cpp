@@ -1,6 +1,7 @@
 // The chapter pane in the whole reader: following the reader, jumping, clearing and refreshing around
 // book changes, settings, hostile conditions, Esc, and what survives a restart.
-#include "../app/readerfixture.h"
+#include "support/readerfixture.h"
+#include "support/waituntil.h"
 
 #include "app/chapterpanecommand.h"
 #include "app/leafturnerapp.h"
@@ -40,18 +41,6 @@
 #include <vector>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int msecs = 15000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > msecs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 // `chapters` headings, each followed by enough text for a few pages.
 QString Book(int chapters, const QString& heading = QStringLiteral("第%1章 风起"), int lines = 40)

@@ -1,10 +1,11 @@
 // leafturner-cli chapters: rows from the profile's conditions and settings; the condition file is
 // only read.
-#include <gtest/gtest.h>
+#include "support/cliprocess.h"
+#include "support/files.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -12,23 +13,17 @@ class ChaptersCli : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-    void Write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(m_dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void Write(const QString& name, const QByteArray& bytes) { WriteFileIn(m_dir, name, bytes); }
     int Run(QByteArray* out, QByteArray* err = nullptr)
     {
-        QProcess p;
-        p.start(QStringLiteral(LT_CLI_PATH),
-                {QStringLiteral("--profile"), m_dir.path(), QStringLiteral("chapters"),
-                 m_dir.filePath(QStringLiteral("book.txt"))});
-        EXPECT_TRUE(p.waitForFinished(60000));
-        *out = p.readAllStandardOutput();
+        const CliRun run =
+            RunProgram(QStringLiteral(LT_CLI_PATH),
+                       WithProfile(m_dir.path(),
+                                   {QStringLiteral("chapters"), m_dir.filePath(QStringLiteral("book.txt"))}));
+        *out = run.out;
         if (err)
-            *err = p.readAllStandardError();
-        return p.exitCode();
+            *err = run.err.toUtf8();
+        return run.exitCode;
     }
 
     QTemporaryDir m_dir;
@@ -48,8 +43,7 @@ TEST_F(ChaptersCli, DefaultsThenProfileConditionsAndSettings)
     Write(QStringLiteral("Leafturner.ini"),
           "[ParaBlock]\r\nPARA_CHP_SEP_BLANK=0\r\nPARA_CHP_NO_DUP_CHPT=0\r\n");
     const QString chp = QStringLiteral("*第×章\r\n第×回\r\n");
-    Write(QStringLiteral("Leafturner.chp"),
-          QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(chp.utf16()), chp.size() * 2));
+    Write(QStringLiteral("Leafturner.chp"), Utf16LeWithMark(chp));
     ASSERT_EQ(Run(&out), 0);
     EXPECT_EQ(out.toStdString(), "3\t第十二章　风起\n13\t第3章 上\n19\t第3章 下\n");
     // A file holding only the mark is an empty list, not the defaults.
@@ -70,8 +64,7 @@ TEST_F(ChaptersCli, ControlCharactersInTitlesAreWrittenAsSpaces)
 TEST_F(ChaptersCli, WhatTheSearchLeftOutGoesToStandardError)
 {
     const QString chp = QStringLiteral("*第×[章]\r\n");
-    Write(QStringLiteral("Leafturner.chp"),
-          QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(chp.utf16()), chp.size() * 2));
+    Write(QStringLiteral("Leafturner.chp"), Utf16LeWithMark(chp));
     // A line the engine gives up on: the other chapters still come out.
     Write(QStringLiteral("book.txt"),
           (QStringLiteral("第1章 甲\n正文\n") + QString(10000, u' ') + QStringLiteral("x章\n第2章 乙\n"))

@@ -3,6 +3,7 @@
 #include "chapters/conditionfile.h"
 #include "chapters/regexmatcher.h"
 #include "document/codepage.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -27,17 +28,8 @@ protected:
     {
         return m_dir.filePath(name);
     }
-    void Write(const QByteArray& bytes) const
-    {
-        QFile f(Path());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray Read() const
-    {
-        QFile f(Path());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void Write(const QByteArray& bytes) const { WriteFileBytes(Path(), bytes); }
+    QByteArray Read() const { return ReadFileBytes(Path()); }
 
     QTemporaryDir m_dir;
 };

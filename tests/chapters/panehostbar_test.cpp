@@ -2,6 +2,7 @@
 // the state section round trip and the close button.
 #include "settings/inifile.h"
 #include "settings/profile.h"
+#include "support/temporaryprofile.h"
 #include "ui/panehostbar.h"
 
 #include <QApplication>
@@ -23,9 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        CoreOptions options;
-        options.profile = m_dir.path();
-        ASSERT_TRUE(InitCore(options, QString(), nullptr));
+        ASSERT_TRUE(UseAsProfile(m_dir.path()));
         m_frame = std::make_unique<QMainWindow>();
         m_central = new QLabel(QStringLiteral("view"));
         m_central->setFocusPolicy(Qt::StrongFocus);

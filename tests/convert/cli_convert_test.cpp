@@ -1,29 +1,14 @@
 // leafturner-cli text --convert, against the opencc tool on the same book.
+#include "support/cliprocess.h"
+#include "support/files.h"
+
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
-
-struct CliRun
-{
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
-
-CliRun RunProgram(const QString& program, const QStringList& args, const QByteArray& input = {})
-{
-    QProcess p;
-    p.start(program, args);
-    p.write(input);
-    p.closeWriteChannel();
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
-}
 
 TEST(CliConvert, TextConvertEqualsTheOpenccToolAndBadConfigsAreUsageErrors)
 {
@@ -39,18 +24,19 @@ TEST(CliConvert, TextConvertEqualsTheOpenccToolAndBadConfigsAreUsageErrors)
     const QString cli = QStringLiteral(LT_CLI_PATH);
     const QStringList profile{QStringLiteral("--profile"), dir.filePath(QStringLiteral("profile"))};
     const CliRun plain = RunProgram(cli, profile + QStringList{QStringLiteral("text"), book});
-    ASSERT_EQ(plain.status, 0) << plain.err.toStdString();
+    ASSERT_EQ(plain.exitCode, 0) << plain.err.toStdString();
 
     for (const char* config : {"s2t", "s2tw", "s2hk", "t2s"}) {
         SCOPED_TRACE(config);
         const QString name = QString::fromLatin1(config);
         const CliRun ours = RunProgram(
             cli, profile + QStringList{QStringLiteral("text"), book, QStringLiteral("--convert"), name});
-        ASSERT_EQ(ours.status, 0) << ours.err.toStdString();
-        const CliRun tool = RunProgram(
-            QStringLiteral("opencc"),
-            {QStringLiteral("-c"), QStringLiteral("/usr/share/opencc/%1.json").arg(name)}, plain.out);
-        ASSERT_EQ(tool.status, 0) << tool.err.toStdString();
+        ASSERT_EQ(ours.exitCode, 0) << ours.err.toStdString();
+        const CliRun tool =
+            RunProgram(QStringLiteral("opencc"),
+                       {QStringLiteral("-c"), QStringLiteral("/usr/share/opencc/%1.json").arg(name)},
+                       RunOptions().Input(plain.out));
+        ASSERT_EQ(tool.exitCode, 0) << tool.err.toStdString();
         EXPECT_EQ(ours.out, tool.out);
         EXPECT_NE(ours.out, plain.out);
     }
@@ -58,19 +44,10 @@ TEST(CliConvert, TextConvertEqualsTheOpenccToolAndBadConfigsAreUsageErrors)
          {QStringList{QStringLiteral("--convert"), QStringLiteral("s2twp")},
           QStringList{QStringLiteral("--convert=S2T")}, QStringList{QStringLiteral("--convert")}}) {
         const CliRun r = RunProgram(cli, profile + QStringList{QStringLiteral("text"), book} + bad);
-        EXPECT_EQ(r.status, 2) << bad.join(u' ').toStdString();
+        EXPECT_EQ(r.exitCode, 2) << bad.join(u' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
         EXPECT_FALSE(r.err.isEmpty());
     }
-}
-
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-    return path;
 }
 
 // A page drawn with conversion is the page of the book written in the other script, pixel for pixel,
@@ -84,24 +61,25 @@ TEST(CliConvert, RenderConvertDrawsThePagesOfTheConvertedBook)
         simplified +=
             QStringLiteral("她的头发很干净，后来我们去了图书馆。这个时间说话的人很多，第%1段。\r\n").arg(i);
     const QString cli = QStringLiteral(LT_CLI_PATH);
-    const QString sBook = WriteFile(dir, QStringLiteral("s.txt"), simplified.toUtf8());
+    const QString sBook = WriteFileIn(dir, QStringLiteral("s.txt"), simplified.toUtf8());
     const QStringList profile{QStringLiteral("--profile"), dir.path()};
     const CliRun traditional =
         RunProgram(cli, profile + QStringList{QStringLiteral("text"), sBook, QStringLiteral("--convert"),
                                               QStringLiteral("s2t")});
-    ASSERT_EQ(traditional.status, 0);
+    ASSERT_EQ(traditional.exitCode, 0);
     ASSERT_EQ(QString::fromUtf8(traditional.out).size(),
               QString(simplified).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).size());
     const QString tBook =
-        WriteFile(dir, QStringLiteral("t.txt"), QByteArray(traditional.out).replace("\n", "\r\n"));
+        WriteFileIn(dir, QStringLiteral("t.txt"), QByteArray(traditional.out).replace("\n", "\r\n"));
 
     std::vector<QImage> plainByDirection;
     for (const char* vertical : {"0", "1"}) {
         SCOPED_TRACE(vertical);
-        WriteFile(dir, QStringLiteral("Leafturner.ini"),
-                  QByteArray("[ParaBlock]\r\nPARA_TXT_FONT_NAME=Noto Sans CJK SC\r\nPARA_TEXT_BG_IMAGE=-1\r\n"
-                             "PARA_TEXT_BG_COLOR=16777215\r\nPARA_VERTICAL_LINE=") +
-                      vertical + "\r\n");
+        WriteFileIn(
+            dir, QStringLiteral("Leafturner.ini"),
+            QByteArray("[ParaBlock]\r\nPARA_TXT_FONT_NAME=Noto Sans CJK SC\r\nPARA_TEXT_BG_IMAGE=-1\r\n"
+                       "PARA_TEXT_BG_COLOR=16777215\r\nPARA_VERTICAL_LINE=") +
+                vertical + "\r\n");
         int shot = 0;
         auto render = [&](const QString& book, const QStringList& extra) {
             const QString out = dir.filePath(QStringLiteral("shot-%1.png").arg(++shot));
@@ -111,7 +89,7 @@ TEST(CliConvert, RenderConvertDrawsThePagesOfTheConvertedBook)
                                                 QStringLiteral("900x600"), QStringLiteral("--page"),
                                                 QStringLiteral("3"), QStringLiteral("--out"), out} +
                                     extra);
-            EXPECT_EQ(r.status, 0) << r.err.toStdString();
+            EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
             return QImage(out);
         };
         const QImage plain = render(sBook, {});
@@ -132,7 +110,7 @@ TEST(CliConvert, RenderConvertDrawsThePagesOfTheConvertedBook)
                                               QStringLiteral("1"), QStringLiteral("--out"),
                                               dir.filePath(QStringLiteral("x.png")),
                                               QStringLiteral("--convert"), QStringLiteral("tw")})
-            .status,
+            .exitCode,
         2);
 }
 

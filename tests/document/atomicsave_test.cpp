@@ -1,8 +1,9 @@
 // Saving replaces the book atomically: long names, links, permissions, and failures that keep it.
-#include "document/textbuffer.h"
 #include "document/codepage.h"
+#include "document/textbuffer.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,9 +27,7 @@ protected:
 
     QString Write(const QString& path, const QByteArray& bytes)
     {
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-        f.write(bytes);
+        WriteFileBytes(path, bytes);
         return path;
     }
     static QByteArray Read(const QString& path)

@@ -1,22 +1,16 @@
 // leafturner-cli info and text, run as a script would run them.
 #include "bookgen/bookgen.h"
+#include "support/cliprocess.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
 
 namespace {
-
-struct CliRun
-{
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
 
 class CliTest : public ::testing::Test
 {
@@ -25,25 +19,11 @@ protected:
 
     CliRun Cli(QStringList args, const QString& stdoutFile = {})
     {
-        if (!args.contains(QStringLiteral("--profile"))) {
-            args.prepend(m_dir.filePath(QStringLiteral("profile")));
-            args.prepend(QStringLiteral("--profile"));
-        }
-        QProcess p;
-        if (!stdoutFile.isEmpty())
-            p.setStandardOutputFile(stdoutFile);
-        p.start(QStringLiteral(LT_CLI_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
+        if (!args.contains(QStringLiteral("--profile")))
+            args = WithProfile(m_dir.filePath(QStringLiteral("profile")), args);
+        return RunProgram(QStringLiteral(LT_CLI_PATH), args, RunOptions().StdoutTo(stdoutFile));
     }
-    QString Write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
+    QString Write(const QString& name, const QByteArray& bytes) { return WriteFileIn(m_dir, name, bytes); }
 
     QTemporaryDir m_dir;
 };
@@ -57,12 +37,12 @@ TEST_F(CliTest, InfoAndTextOfABook)
     const QString path = Write(QStringLiteral("book.txt"), EncodeBookText(text, o));
 
     const CliRun info = Cli({QStringLiteral("info"), path});
-    EXPECT_EQ(info.status, 0) << info.err.toStdString();
+    EXPECT_EQ(info.exitCode, 0) << info.err.toStdString();
     // Each CR LF pair becomes one CR: the length is the text's with LF line ends.
     EXPECT_EQ(info.out, "encoding: Utf8\nlength: " + QByteArray::number(text.size()) + "\n");
 
     const CliRun dump = Cli({QStringLiteral("text"), path});
-    EXPECT_EQ(dump.status, 0);
+    EXPECT_EQ(dump.exitCode, 0);
     EXPECT_TRUE(dump.out == text.toUtf8());
     EXPECT_TRUE(dump.err.isEmpty());
 
@@ -70,7 +50,7 @@ TEST_F(CliTest, InfoAndTextOfABook)
     const QString big5 = Write(QStringLiteral("big5.txt"), "\xA4\xA4\xA4\xE5\r\n");
     const CliRun b =
         Cli({QStringLiteral("--codepage"), QStringLiteral("CP950"), QStringLiteral("text"), big5});
-    EXPECT_EQ(b.status, 0);
+    EXPECT_EQ(b.exitCode, 0);
     EXPECT_EQ(b.out, QByteArray("中文\n"));
     const CliRun u16 =
         Cli({QStringLiteral("info"), Write(QStringLiteral("be.txt"), QByteArray("\xFE\xFF\0a", 4))});
@@ -112,7 +92,7 @@ TEST_F(CliTest, EncodingOptionAndCodePageLine)
     };
     for (const Case& c : cases) {
         const CliRun r = Cli(c.args);
-        EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString() << r.err.toStdString();
+        EXPECT_EQ(r.exitCode, c.status) << c.args.join(u' ').toStdString() << r.err.toStdString();
         EXPECT_EQ(r.out, c.out) << c.args.join(u' ').toStdString();
     }
     EXPECT_EQ(Cli({QStringLiteral("text"), path, QStringLiteral("--encoding=Big5")}).out.left(9),
@@ -122,17 +102,17 @@ TEST_F(CliTest, EncodingOptionAndCodePageLine)
 TEST_F(CliTest, FailuresAndUsage)
 {
     CliRun r = Cli({QStringLiteral("info"), m_dir.filePath(QStringLiteral("missing.txt"))});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.trimmed(), QStringLiteral("文件打开失败。"));
     EXPECT_TRUE(r.out.isEmpty());
 
     r = Cli({QStringLiteral("info"), Write(QStringLiteral("empty.txt"), {})});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QByteArray("encoding: Ansi\nlength: 0\n"));
     EXPECT_EQ(r.err.trimmed(), QStringLiteral("空文件。"));
 
-    EXPECT_EQ(Cli({QStringLiteral("info")}).status, 2);
-    EXPECT_EQ(Cli({QStringLiteral("text"), QStringLiteral("a.txt"), QStringLiteral("b.txt")}).status, 2);
+    EXPECT_EQ(Cli({QStringLiteral("info")}).exitCode, 2);
+    EXPECT_EQ(Cli({QStringLiteral("text"), QStringLiteral("a.txt"), QStringLiteral("b.txt")}).exitCode, 2);
 }
 
 // Every file under `dir` with its bytes; "<missing>" when the folder is not there.
@@ -178,7 +158,7 @@ TEST_F(CliTest, ReadingCommandsLeaveTheProfileAsTheyFoundIt)
         for (const QStringList& command : commands) {
             const auto before = Snapshot(profile);
             const CliRun r = Cli(QStringList{QStringLiteral("--profile"), profile} + command);
-            EXPECT_EQ(r.status, 0) << command.join(u' ').toStdString() << ": " << r.err.toStdString();
+            EXPECT_EQ(r.exitCode, 0) << command.join(u' ').toStdString() << ": " << r.err.toStdString();
             EXPECT_TRUE(Snapshot(profile) == before)
                 << command.join(u' ').toStdString() << " in " << profile.toStdString();
         }
@@ -224,7 +204,7 @@ TEST_F(CliTest, FailedWorkExitsOneWithTheSystemsMessage)
     for (const Case& c : cases) {
         const CliRun r = Cli(c.args, c.stdoutFile);
         const std::string what = c.args.join(u' ').toStdString();
-        EXPECT_EQ(r.status, 1) << what;
+        EXPECT_EQ(r.exitCode, 1) << what;
         EXPECT_EQ(r.err.trimmed(), c.message) << what;
         EXPECT_FALSE(QFileInfo::exists(out)) << what;
     }

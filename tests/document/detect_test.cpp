@@ -1,10 +1,11 @@
 // Detecting the encoding of books without a mark, on real text of each language, and writing every
 // book back byte for byte in the encoding found.
 #include "document/bookencoding.h"
+#include "document/codepage.h"
 #include "document/encodingdetect.h"
 #include "document/textbuffer.h"
-#include "document/codepage.h"
 #include "settings/messagesink.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -89,19 +90,8 @@ protected:
     }
     void TearDown() override { CodePage::SetAnsiCodePage(QStringLiteral("CP936")); }
 
-    QString Write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
-    static QByteArray Read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QString Write(const QString& name, const QByteArray& bytes) { return WriteFileIn(m_dir, name, bytes); }
+    static QByteArray Read(const QString& path) { return ReadFileBytes(path); }
 
     RecordingMessageSink m_messages;
     ScopedMessageSink m_scoped{&m_messages};

@@ -1,9 +1,10 @@
 // Writing beside the user's files: a writable book in a folder that takes no new files, and the
 // temporary files an interrupted save left behind.
-#include "document/textbuffer.h"
 #include "document/codepage.h"
+#include "document/textbuffer.h"
 #include "settings/inifile.h"
 #include "settings/messagesink.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,13 +25,6 @@ QByteArray Read(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void Write(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
 }
 
 // Replaces the text with `count` copies of `c`.
@@ -65,7 +59,7 @@ TEST(FileWrite, AWritableBookInAReadOnlyFolderIsWrittenInPlaceAndAFailureKeepsIt
     const QString folder = dir.filePath(QStringLiteral("shelf"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString book = folder + QStringLiteral("/book.txt");
-    Write(book, "\xB5\xDA\xD2\xBB\r\n");
+    WriteFileBytes(book, "\xB5\xDA\xD2\xBB\r\n");
     ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
     ::chmod(QFile::encodeName(book).constData(), 0666);
     ::chmod(QFile::encodeName(folder).constData(), 0555);
@@ -137,7 +131,7 @@ TEST(FileWrite, OurStaleTemporaryFilesGoWhenTheFolderIsNextWritten)
         ASSERT_TRUE(QDir().mkpath(folder));
         const auto make = [&](const QString& name, std::time_t when) {
             const QString path = folder + u'/' + name;
-            Write(path, "partial");
+            WriteFileBytes(path, "partial");
             const struct utimbuf times = {when, when};
             ::utime(QFile::encodeName(path).constData(), &times);
         };

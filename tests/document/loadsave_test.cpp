@@ -4,6 +4,7 @@
 #include "settings/messagesink.h"
 
 #include "bookgen/bookgen.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,14 +28,7 @@ protected:
     }
     void TearDown() override { CodePage::SetAnsiCodePage(QStringLiteral("CP936")); }
 
-    QString Write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return path;
-    }
+    QString Write(const QString& name, const QByteArray& bytes) { return WriteFileIn(m_dir, name, bytes); }
     static QByteArray Read(const QString& path)
     {
         QFile f(path);

@@ -1,7 +1,8 @@
 // The line reader: encodings, line ends, and files it must refuse quietly.
-#include "document/mappedtextfile.h"
 #include "document/codepage.h"
+#include "document/mappedtextfile.h"
 #include "settings/messagesink.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,14 +20,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
     }
 
-    QString Write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return path;
-    }
+    QString Write(const QString& name, const QByteArray& bytes) { return WriteFileIn(m_dir, name, bytes); }
     // Every line of the file, after opening it quietly with detection.
     QStringList Lines(const QByteArray& bytes, int* encoding = nullptr)
     {

@@ -1,27 +1,14 @@
 // leafturner-cli history: the listing format, and that it only ever reads.
 #include "historyfixture.h"
-
-#include <QProcess>
+#include "support/cliprocess.h"
 
 namespace {
 
 using HistoryCliTest = HistoryFixture;
 
-struct CliRun
+CliRun Cli(const QString& profile, const QStringList& args)
 {
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
-
-CliRun Cli(const QString& profile, QStringList args)
-{
-    args.prepend(profile);
-    args.prepend(QStringLiteral("--profile"));
-    QProcess p;
-    p.start(QStringLiteral(LT_CLI_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
+    return RunProgram(QStringLiteral(LT_CLI_PATH), WithProfile(profile, args));
 }
 
 QStringList Listing(const QString& dir)
@@ -33,7 +20,7 @@ TEST_F(HistoryCliTest, ListsMostRecentFirstAndOnlyReads)
 {
     const QString missing = Path(QStringLiteral("no-profile"));
     CliRun r = Cli(missing, {QStringLiteral("history")});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(missing)); // not even the folder
 
@@ -50,14 +37,14 @@ TEST_F(HistoryCliTest, ListsMostRecentFirstAndOnlyReads)
     }
     const QStringList before = Listing(m_dir.path());
     r = Cli(m_dir.path(), {QStringLiteral("history")});
-    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(QString::fromUtf8(r.out), QStringLiteral("100.00\t199999\t") + c +
                                             QStringLiteral("\n0.00\t0\t") + b +
                                             QStringLiteral("\n66.67\t2\t") + a + u'\n');
     EXPECT_EQ(Listing(m_dir.path()), before);
 
     r = Cli(m_dir.path(), {QStringLiteral("history"), QStringLiteral("extra")});
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.exitCode, 2);
 
     // A broken file is reported, and left for the reader to move aside.
     QFile f(DbFile());
@@ -65,7 +52,7 @@ TEST_F(HistoryCliTest, ListsMostRecentFirstAndOnlyReads)
     f.write("not a database at all, just some text that is long enough", 57);
     f.close();
     r = Cli(m_dir.path(), {QStringLiteral("history")});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.trimmed(), QStringLiteral("阅读记录无法打开。"));
     EXPECT_EQ(Listing(m_dir.path()), before);
 }

@@ -154,10 +154,3 @@ TEST_F(HistoryDialogTest, DeleteARowAndClearMissingFiles)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

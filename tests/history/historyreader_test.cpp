@@ -1,7 +1,7 @@
 // The reading history in the running reader: each book opens where it was left by every route
 // without a position of its own; bookmarks and the start-up restore keep theirs; a bookmark whose
 // book moved is found again; the recent-file menu shows the percent.
-#include "../app/readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/historycommand.h"
 #include "app/leafturnerapp.h"

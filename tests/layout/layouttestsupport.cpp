@@ -1,6 +1,7 @@
 // Shared set-up of the layout tests.
 #include "layouttestsupport.h"
 
+#include "layout/layoutengine.h"
 #include "settings/parablock.h"
 
 #include <QGuiApplication>
@@ -55,6 +56,14 @@ void LayoutTest::SetInt(int index, int value)
 void LayoutTest::SetString(int index, const QString& value)
 {
     theParaBlock.SetString(index, value, false);
+}
+
+void LayoutTest::StartEngineWithPinnedFont()
+{
+    EnsureGuiApplication();
+    InstallLayoutEngine();
+    SetString(PARA_TXT_FONT_NAME, QStringLiteral("Noto Sans CJK SC"));
+    SetInt(PARA_FONT_SIZE, 26);
 }
 
 std::array<std::uint8_t, 65536> UniformAdvances(int width)

@@ -20,6 +20,9 @@ protected:
     void TearDown() override;
     static void SetInt(int index, int value);
     static void SetString(int index, const QString& value);
+    // The layout engine installed on a GUI application, with the pinned CJK font at 26 pixels: where
+    // the pagination and rendering tests start.
+    static void StartEngineWithPinnedFont();
 };
 
 // An advance table where every unit is `width` wide, CR and LF 0.

@@ -23,10 +23,7 @@ protected:
     void SetUp() override
     {
         LayoutTest::SetUp();
-        EnsureGuiApplication();
-        InstallLayoutEngine();
-        SetString(PARA_TXT_FONT_NAME, QStringLiteral("Noto Sans CJK SC"));
-        SetInt(PARA_FONT_SIZE, 26);
+        StartEngineWithPinnedFont();
         SetInt(PARA_FONT_BOLD, 0);
         SetInt(PARA_MARGIN_LEFT, 60);
         SetInt(PARA_MARGIN_TOP, 40);

@@ -49,10 +49,7 @@ protected:
     void SetUp() override
     {
         LayoutTest::SetUp();
-        EnsureGuiApplication();
-        InstallLayoutEngine();
-        SetString(PARA_TXT_FONT_NAME, QStringLiteral("Noto Sans CJK SC"));
-        SetInt(PARA_FONT_SIZE, 26);
+        StartEngineWithPinnedFont();
         SetInt(PARA_TEXT_COLOR, 0);
         SetInt(PARA_TEXT_SHOW_LINE, 0);
     }

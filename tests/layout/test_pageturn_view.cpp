@@ -1,5 +1,5 @@
 // The page turn on the real reading view: which turns play, and that every frame is painted.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"

@@ -1,18 +1,12 @@
 // leafturner-cli paginate against a temporary profile and generated books.
-#include <QFile>
-#include <QProcess>
+#include "support/cliprocess.h"
+#include "support/files.h"
+
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class PaginateCli : public ::testing::Test
 {
@@ -32,34 +26,20 @@ protected:
             QStringLiteral("PARA_MARGIN_LEFT=40"), QStringLiteral("PARA_MARGIN_TOP=40"),
             QStringLiteral("PARA_COVER_MARGIN=15")};
         lines += extra;
-        QByteArray bytes("\xFF\xFE", 2);
         const QString text = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-        bytes += QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-        WriteFile(QStringLiteral("Leafturner.ini"), bytes);
+        WriteFile(QStringLiteral("Leafturner.ini"), Utf16LeWithMark(text));
     }
 
     QString WriteFile(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        return path;
+        return WriteFileIn(m_dir, name, bytes);
     }
 
     CliRun Paginate(const QStringList& args)
     {
-        QProcess process;
-        process.setProgram(QStringLiteral(LT_CLI_PATH));
-        process.setArguments(
-            QStringList{QStringLiteral("--profile"), m_dir.path(), QStringLiteral("paginate")} + args);
-        process.start();
-        EXPECT_TRUE(process.waitForFinished(120000));
-        CliRun run;
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+        return RunProgram(QStringLiteral(LT_CLI_PATH),
+                          WithProfile(m_dir.path(), QStringList{QStringLiteral("paginate")} + args),
+                          RunOptions().Timeout(120000));
     }
 
     QTemporaryDir m_dir;
@@ -80,18 +60,18 @@ TEST_F(PaginateCli, SpreadPagesAndOffsets)
     const QString book = WriteFile(QStringLiteral("book.txt"), QString(1000, QChar(0x4E66)).toUtf8());
     CliRun run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 7"}));
+    EXPECT_EQ(run.Text(), Lines({"page-size: 312x507", "spread: 1", "pages: 7"}));
 
     run = Paginate({QStringLiteral("--offsets"), book, QStringLiteral("--window=800x600")});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 7", "0", "156", "312", "468", "624",
-                              "780", "936"}));
+    EXPECT_EQ(run.Text(), Lines({"page-size: 312x507", "spread: 1", "pages: 7", "0", "156", "312", "468",
+                                 "624", "780", "936"}));
 
     // Line ends are read as single CRs: "ab" CR CR "cd" fills one page.
     const QString small = WriteFile(QStringLiteral("small.txt"), QByteArray("ab\r\n\r\ncd"));
     run =
         Paginate({small, QStringLiteral("--window"), QStringLiteral("800x600"), QStringLiteral("--offsets")});
-    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0"}));
+    EXPECT_EQ(run.Text(), Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0"}));
 }
 
 TEST_F(PaginateCli, ShowModeAndVerticalWriting)
@@ -100,12 +80,12 @@ TEST_F(PaginateCli, ShowModeAndVerticalWriting)
     WriteSettings({QStringLiteral("PARA_SHOW_MODE=1"), QStringLiteral("PARA_SINGLE_WIDTH=600")});
     CliRun run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
     // A 600-pixel book: 520 usable, 20 characters a line, 13 lines.
-    EXPECT_EQ(run.out, Lines({"page-size: 520x507", "spread: 0", "pages: 4"}));
+    EXPECT_EQ(run.Text(), Lines({"page-size: 520x507", "spread: 0", "pages: 4"}));
 
     WriteSettings({QStringLiteral("PARA_VERTICAL_LINE=1")});
     run = Paginate({book, QStringLiteral("--window"), QStringLiteral("800x600")});
     // Eight columns of nineteen characters.
-    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 7"}));
+    EXPECT_EQ(run.Text(), Lines({"page-size: 312x507", "spread: 1", "pages: 7"}));
 }
 
 TEST_F(PaginateCli, BadInput)
@@ -121,19 +101,19 @@ TEST_F(PaginateCli, BadInput)
                            QStringLiteral("800x600")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("文件打开失败。"))) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.Text().isEmpty());
 
     // An empty book: the reader's message, and no pages.
     const QString empty = WriteFile(QStringLiteral("empty.txt"), QByteArray());
     run = Paginate({empty, QStringLiteral("--window"), QStringLiteral("800x600")});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 0"}));
+    EXPECT_EQ(run.Text(), Lines({"page-size: 312x507", "spread: 1", "pages: 0"}));
 
     // A 1x1 window gives one character a page; a font that is not installed keeps the default one.
     WriteSettings({QStringLiteral("PARA_TXT_FONT_NAME=No Such Face 42")});
     run = Paginate({book, QStringLiteral("--window"), QStringLiteral("1x1")});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, Lines({"page-size: 26x39", "spread: 0", "pages: 10"}));
+    EXPECT_EQ(run.Text(), Lines({"page-size: 26x39", "spread: 0", "pages: 10"}));
 }
 
 TEST_F(PaginateCli, LineStartsFollowTheProfilesLineBreakRules)
@@ -148,14 +128,14 @@ TEST_F(PaginateCli, LineStartsFollowTheProfilesLineBreakRules)
 
     CliRun run = Paginate(QStringList{hangBook} + window);
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "12", "24"}));
-    EXPECT_EQ(Paginate(QStringList{openBook} + window).out,
+    EXPECT_EQ(run.Text(), Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "12", "24"}));
+    EXPECT_EQ(Paginate(QStringList{openBook} + window).Text(),
               Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "12", "24"}));
 
     WriteSettings({QStringLiteral("PARA_LINE_BREAK_RULES=1")});
-    EXPECT_EQ(Paginate(QStringList{hangBook} + window).out,
+    EXPECT_EQ(Paginate(QStringList{hangBook} + window).Text(),
               Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "13", "25"}));
-    EXPECT_EQ(Paginate(QStringList{openBook} + window).out,
+    EXPECT_EQ(Paginate(QStringList{openBook} + window).Text(),
               Lines({"page-size: 312x507", "spread: 1", "pages: 1", "0", "11", "23"}));
 
     run = Paginate(QStringList{hangBook, QStringLiteral("--offsets")} + window);
@@ -170,7 +150,7 @@ TEST_F(PaginateCli, UnitWiderThanTheLineLeavesNoTextWithoutAPage)
     const CliRun run =
         Paginate({book, QStringLiteral("--window"), QStringLiteral("100x600"), QStringLiteral("--offsets")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    const QStringList lines = run.Text().split(u'\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 4);
     ASSERT_TRUE(lines[2].startsWith(QStringLiteral("pages: ")));
     const int pages = lines[2].mid(7).toInt();

@@ -1,7 +1,10 @@
 // leafturner-cli render against a temporary profile, run as a user runs it.
+#include "support/books.h"
+#include "support/cliprocess.h"
+#include "support/files.h"
+
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -17,32 +20,22 @@ protected:
         const QString ini = QStringLiteral("[ParaBlock]\r\nPARA_TXT_FONT_NAME=Noto Sans CJK SC\r\n"
                                            "PARA_TEXT_BG_IMAGE=-1\r\nPARA_TEXT_BG_COLOR=16777215\r\n");
         WriteFile(QStringLiteral("Leafturner.ini"), ini.toUtf8());
-        QString text;
-        for (int i = 0; i < 200; ++i)
-            text += QStringLiteral("天地玄黄，宇宙洪荒。日月盈昃，辰宿列张。第%1段\r\n").arg(i);
-        m_book = WriteFile(QStringLiteral("book.txt"), text.toUtf8());
+        m_book = WriteFile(QStringLiteral("book.txt"), NumberedParagraphs(200).toUtf8());
     }
 
     QString WriteFile(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        return path;
+        return WriteFileIn(m_dir, name, bytes);
     }
 
     int Render(const QStringList& args, QString* err = nullptr)
     {
-        QProcess process;
-        process.setProgram(QStringLiteral(LT_CLI_PATH));
-        process.setArguments(
-            QStringList{QStringLiteral("--profile"), m_dir.path(), QStringLiteral("render")} + args);
-        process.start();
-        EXPECT_TRUE(process.waitForFinished(120000));
+        const CliRun run = RunProgram(QStringLiteral(LT_CLI_PATH),
+                                      WithProfile(m_dir.path(), QStringList{QStringLiteral("render")} + args),
+                                      RunOptions().Timeout(120000));
         if (err != nullptr)
-            *err = QString::fromUtf8(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+            *err = run.err;
+        return run.exitCode;
     }
 
     QImage RenderPage(const QString& window, int page)

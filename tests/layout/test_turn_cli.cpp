@@ -1,20 +1,15 @@
 // leafturner-cli turn against a temporary profile, run as a user runs it.
+#include "support/books.h"
+#include "support/cliprocess.h"
+#include "support/files.h"
+
 #include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class TurnCli : public ::testing::Test
 {
@@ -25,33 +20,18 @@ protected:
         m_ini = WriteFile(QStringLiteral("Leafturner.ini"),
                           QByteArrayLiteral("[ParaBlock]\r\nPARA_TXT_FONT_NAME=Noto Sans CJK SC\r\n"
                                             "PARA_TURN_PAGE=3\r\nPARA_COVER_MARGIN=15\r\n"));
-        QString text;
-        for (int i = 0; i < 200; ++i)
-            text += QStringLiteral("天地玄黄，宇宙洪荒。日月盈昃，辰宿列张。第%1段\r\n").arg(i);
-        m_book = WriteFile(QStringLiteral("book.txt"), text.toUtf8());
+        m_book = WriteFile(QStringLiteral("book.txt"), NumberedParagraphs(200).toUtf8());
     }
 
     QString WriteFile(const QString& name, const QByteArray& bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        return path;
+        return WriteFileIn(m_dir, name, bytes);
     }
 
     CliRun Run(const QString& command, const QStringList& args)
     {
-        QProcess process;
-        process.setProgram(QStringLiteral(LT_CLI_PATH));
-        process.setArguments(QStringList{QStringLiteral("--profile"), m_dir.path(), command} + args);
-        process.start();
-        EXPECT_TRUE(process.waitForFinished(120000));
-        CliRun run;
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+        return RunProgram(QStringLiteral(LT_CLI_PATH), WithProfile(m_dir.path(), QStringList{command} + args),
+                          RunOptions().Timeout(120000));
     }
 
     CliRun Turn(const QString& from, const QString& to, const QString& mode, const QString& out)
@@ -89,7 +69,7 @@ TEST_F(TurnCli, FlipFramesRunFromTheRenderedPageToTheNextSpread)
     const QString out = m_dir.filePath(QStringLiteral("frames/flip"));
     const CliRun run = Turn(QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("5"), out);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("frames: 36\n"));
+    EXPECT_EQ(run.Text(), QStringLiteral("frames: 36\n"));
     const QStringList frames = Frames(out);
     ASSERT_EQ(frames.size(), 36);
     EXPECT_EQ(frames.front(), QStringLiteral("frame-0001.png"));
@@ -119,7 +99,7 @@ TEST_F(TurnCli, AtScaleTwoTheSameFramesHaveTwiceThePixels)
     const CliRun plain = Turn(QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("8"),
                               m_dir.filePath(QStringLiteral("frames/1x")));
     ASSERT_EQ(plain.exitCode, 0);
-    EXPECT_EQ(run.out, plain.out);
+    EXPECT_EQ(run.Text(), plain.Text());
     const QStringList frames = Frames(out);
     ASSERT_FALSE(frames.isEmpty());
     EXPECT_EQ(QImage(QDir(out).filePath(frames.front())).size(), QSize(1600, 1200));
@@ -143,13 +123,14 @@ TEST_F(TurnCli, TurnsThatPlayNothingWriteNoFiles)
         const CliRun run =
             Turn(QString::fromLatin1(c.from), QString::fromLatin1(c.to), QString::fromLatin1(c.mode), out);
         EXPECT_EQ(run.exitCode, 0) << c.from << " " << c.to << " " << c.mode << run.err.toStdString();
-        EXPECT_EQ(run.out, QStringLiteral("frames: 0\n"));
+        EXPECT_EQ(run.Text(), QStringLiteral("frames: 0\n"));
         EXPECT_TRUE(QDir(out).exists());
         EXPECT_TRUE(Frames(out).isEmpty());
     }
     // --mode is for the run only: the profile keeps its own effect.
     const CliRun settings = Run(QStringLiteral("settings"), {});
-    EXPECT_TRUE(settings.out.contains(QStringLiteral("\nPARA_TURN_PAGE=3\n"))) << settings.out.toStdString();
+    EXPECT_TRUE(settings.Text().contains(QStringLiteral("\nPARA_TURN_PAGE=3\n")))
+        << settings.Text().toStdString();
 }
 
 TEST_F(TurnCli, BadInput)

@@ -1,5 +1,6 @@
 // The reader's bookmark commands: adding from the reading view, organising from the frame, loading.
-#include "../app/readerfixture.h"
+#include "support/modaldialog.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
@@ -34,24 +35,6 @@ QString LongText()
 class BookmarkCommandTest : public ReaderTest
 {
 protected:
-    // Runs `drive` on the modal dialog the next command opens; closes it if `drive` left it open.
-    template <typename Dialog> void WhenModal(std::function<void(Dialog*)> drive, int attempts = 50)
-    {
-        QTimer::singleShot(20, [this, drive, attempts] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (!dialog) {
-                if (attempts > 0)
-                    WhenModal<Dialog>(drive, attempts - 1);
-                else
-                    ADD_FAILURE() << "no dialog came up";
-                return;
-            }
-            drive(dialog);
-            if (dialog->isVisible())
-                dialog->reject();
-        });
-    }
-
     bool Enabled(int id)
     {
         Frame()->UpdateCommandUI();

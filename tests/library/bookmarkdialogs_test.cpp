@@ -1,9 +1,10 @@
 // The add and organise dialogs driven as a user would: typing, clicks, double-clicks, answers, resizing.
+#include "document/codepage.h"
 #include "library/addbookmarkdialog.h"
 #include "library/organizebookmarksdialog.h"
-#include "document/codepage.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QLabel>
@@ -16,12 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList Items(const QListWidget* list)
 {
@@ -143,7 +138,7 @@ TEST_F(BookmarkDialogTest, BadNamesAreRefusedAndTheDialogKeepsItsText)
     AddBookmarkDialog dialog(nullptr, m_book, 5, m_bmk);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    const QByteArray before = ReadAll(m_bmk);
+    const QByteArray before = ReadFileBytes(m_bmk);
 
     TypeAndConfirm(dialog, QStringLiteral("第[一]章"));
     EXPECT_EQ(m_sink.Last(), QStringLiteral("抱歉，名称不能含“[”或“]”，请更正。"));
@@ -157,7 +152,7 @@ TEST_F(BookmarkDialogTest, BadNamesAreRefusedAndTheDialogKeepsItsText)
     EXPECT_EQ(m_sink.Last(), QStringLiteral("抱歉，名称不能为空，请更正。"));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(m_sink.Messages().size(), 3);
-    EXPECT_EQ(ReadAll(m_bmk), before);
+    EXPECT_EQ(ReadFileBytes(m_bmk), before);
 }
 
 TEST_F(BookmarkDialogTest, ExistingNameAsksFirstIgnoringCase)
@@ -167,7 +162,7 @@ TEST_F(BookmarkDialogTest, ExistingNameAsksFirstIgnoringCase)
     file.Write(QStringLiteral("first"), other, 1);
     file.Write(QStringLiteral("Shared"), other, 2);
     file.Write(QStringLiteral("last"), other, 3);
-    const QByteArray before = ReadAll(m_bmk);
+    const QByteArray before = ReadFileBytes(m_bmk);
 
     AddBookmarkDialog dialog(nullptr, m_book, 777, m_bmk);
     dialog.show();
@@ -176,7 +171,7 @@ TEST_F(BookmarkDialogTest, ExistingNameAsksFirstIgnoringCase)
     TypeAndConfirm(dialog, QStringLiteral("SHARED"));
     EXPECT_EQ(m_sink.Messages(), QStringList{QStringLiteral("同名书签已存在，您打算覆盖它吗？")});
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(ReadAll(m_bmk), before);
+    EXPECT_EQ(ReadFileBytes(m_bmk), before);
 
     // The second book takes the name over; the section stays where it was.
     m_sink.QueueAnswer(MsgAnswer::Yes);
@@ -289,7 +284,7 @@ TEST_F(BookmarkDialogTest, DeletingTheLastBookmarkLeavesAnEmptyListAndTheMark)
     m_sink.QueueAnswer(MsgAnswer::Yes);
     QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.List()->count(), 0);
-    EXPECT_TRUE(ReadAll(m_bmk).startsWith("\xFF\xFE"));
+    EXPECT_TRUE(ReadFileBytes(m_bmk).startsWith("\xFF\xFE"));
     EXPECT_TRUE(BookmarkFile(m_bmk).Names().isEmpty());
 }
 

@@ -1,7 +1,8 @@
 // BookmarkFile: names, reading, writing and removing, on clean, hand-edited, broken and huge files.
-#include "library/bookmarkfile.h"
 #include "document/codepage.h"
+#include "library/bookmarkfile.h"
 #include "settings/parablock.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -9,26 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray Utf16(const QString& s)
-{
-    QByteArray b("\xFF\xFE", 2);
-    b.append(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
-    return b;
-}
 
 class BookmarkFileTest : public ::testing::Test
 {
@@ -46,7 +27,7 @@ protected:
 TEST_F(BookmarkFileTest, OverwriteKeepsPlaceAndDeletingAllKeepsTheMark)
 {
     EnsureUnicodeIniFile(m_path, QString());
-    ASSERT_EQ(ReadAll(m_path), QByteArray("\xFF\xFE\r\0\n\0", 6));
+    ASSERT_EQ(ReadFileBytes(m_path), QByteArray("\xFF\xFE\r\0\n\0", 6));
     BookmarkFile file(m_path);
     EXPECT_TRUE(file.Names().isEmpty());
 
@@ -70,19 +51,19 @@ TEST_F(BookmarkFileTest, OverwriteKeepsPlaceAndDeletingAllKeepsTheMark)
     for (const QString& name : file.Names())
         ASSERT_TRUE(file.Remove(name));
     EXPECT_TRUE(file.Names().isEmpty());
-    EXPECT_TRUE(ReadAll(m_path).startsWith("\xFF\xFE"));
+    EXPECT_TRUE(ReadFileBytes(m_path).startsWith("\xFF\xFE"));
 }
 
 TEST_F(BookmarkFileTest, HandEditedEntriesReadSafely)
 {
-    WriteRaw(m_path, Utf16(QStringLiteral("[NaN]\r\nPATH=/a.txt\r\nPOSITION=abc\r\n"
-                                          "[NoPos]\r\nPATH=/b.txt\r\n"
-                                          "[Padded]\r\nPATH=/c.txt\r\nPOSITION=  42xyz\r\n"
-                                          "[]\r\nPATH=/d.txt\r\n"
-                                          "[a[b]\r\nPATH=/e.txt\r\n"
-                                          "[  spaced  ]\r\nPATH=/f.txt\r\n"
-                                          "[nan]\r\nPATH=/g.txt\r\n"
-                                          "[NoPath]\r\nPOSITION=3\r\n")));
+    WriteFileBytes(m_path, Utf16LeWithMark(QStringLiteral("[NaN]\r\nPATH=/a.txt\r\nPOSITION=abc\r\n"
+                                                          "[NoPos]\r\nPATH=/b.txt\r\n"
+                                                          "[Padded]\r\nPATH=/c.txt\r\nPOSITION=  42xyz\r\n"
+                                                          "[]\r\nPATH=/d.txt\r\n"
+                                                          "[a[b]\r\nPATH=/e.txt\r\n"
+                                                          "[  spaced  ]\r\nPATH=/f.txt\r\n"
+                                                          "[nan]\r\nPATH=/g.txt\r\n"
+                                                          "[NoPath]\r\nPOSITION=3\r\n")));
     BookmarkFile file(m_path);
     // Headers no bookmark can have are left out; of two spellings the first is the one a lookup finds.
     EXPECT_EQ(file.Names(),
@@ -112,10 +93,10 @@ TEST_F(BookmarkFileTest, PathsReadBackExactlyOrAreRefused)
         EXPECT_EQ(file.Read(QStringLiteral("mark")).path, p);
     }
     // A line break cannot be stored: the write fails and changes nothing.
-    const QByteArray before = ReadAll(m_path);
+    const QByteArray before = ReadFileBytes(m_path);
     EXPECT_FALSE(file.Write(QStringLiteral("other"), QStringLiteral("/a\nb.txt"), 1));
     EXPECT_FALSE(file.Write(QStringLiteral("a]b"), QStringLiteral("/a.txt"), 1));
-    EXPECT_EQ(ReadAll(m_path), before);
+    EXPECT_EQ(ReadFileBytes(m_path), before);
 }
 
 TEST_F(BookmarkFileTest, NamesAreCheckedCleanedAndSortedWithoutCase)
@@ -141,7 +122,7 @@ TEST_F(BookmarkFileTest, RandomBytesAndTenThousandBookmarksLoseNothing)
     QRandomGenerator rng(12345);
     for (char& c : junk)
         c = static_cast<char>(rng.bounded(256));
-    WriteRaw(m_path, junk + "\r\n[keep]\r\nPATH=/keep.txt\r\nPOSITION=5\r\n");
+    WriteFileBytes(m_path, junk + "\r\n[keep]\r\nPATH=/keep.txt\r\nPOSITION=5\r\n");
     BookmarkFile file(m_path);
     EXPECT_TRUE(file.Names().contains(QStringLiteral("keep")));
     ASSERT_TRUE(file.Write(QStringLiteral("new"), QStringLiteral("/new.txt"), 9));
@@ -153,7 +134,7 @@ TEST_F(BookmarkFileTest, RandomBytesAndTenThousandBookmarksLoseNothing)
     QString text;
     for (int i = 0; i < 10000; ++i)
         text += QStringLiteral("[书签%1号]\r\nPATH=/books/%1.txt\r\nPOSITION=%1\r\n").arg(i);
-    WriteRaw(m_path, Utf16(text));
+    WriteFileBytes(m_path, Utf16LeWithMark(text));
     const QStringList names = file.Names();
     ASSERT_EQ(names.size(), 10000);
     EXPECT_EQ(names.last(), QStringLiteral("书签9999号"));
@@ -167,8 +148,9 @@ TEST_F(BookmarkFileTest, UnitsLikeAMarkAfterTheMarkAreNotTakenForOne)
 {
     // FF FE, then FE FF (U+FFFE) or FF FE (U+FEFF) as the first text: the rest stays little-endian.
     for (const char16_t first : {u'\xFFFE', u'\xFEFF'}) {
-        WriteRaw(m_path,
-                 Utf16(QChar(first) + QStringLiteral("\r\n[keep]\r\nPATH=/keep.txt\r\nPOSITION=5\r\n")));
+        WriteFileBytes(
+            m_path,
+            Utf16LeWithMark(QChar(first) + QStringLiteral("\r\n[keep]\r\nPATH=/keep.txt\r\nPOSITION=5\r\n")));
         BookmarkFile file(m_path);
         ASSERT_EQ(file.Names(), QStringList{QStringLiteral("keep")});
         ASSERT_TRUE(file.Write(QStringLiteral("new"), QStringLiteral("/new.txt"), 9));

@@ -1,5 +1,6 @@
 // The bookshelf file: reading its lines, the default bookshelf, writing and removing it.
 #include "library/bookshelflist.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,11 +32,7 @@ protected:
         f.write(bytes);
         return path;
     }
-    QByteArray Read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray Read(const QString& path) { return ReadFileBytes(path); }
 
     QTemporaryDir m_dir;
 };

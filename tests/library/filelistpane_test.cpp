@@ -1,5 +1,5 @@
 // The file browser on its own, and the file list pane with the library commands in the whole reader.
-#include "../app/readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/filelistcommand.h"
 #include "app/leafturnerapp.h"

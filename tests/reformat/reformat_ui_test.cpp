@@ -1,6 +1,6 @@
 // The reformat and repair commands driven through the real window: the dialogs, the new text and
 // its encoding, saving, reloading, the save question, the garbled repair on GBK bytes and undo.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"

@@ -3,17 +3,13 @@
 
 #include "document/codepage.h"
 #include "settings/parablock.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Utf16LeWithMark(const QString& s)
-{
-    return QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
-}
 
 class CmdReformatTest : public ::testing::Test
 {
@@ -27,17 +23,8 @@ protected:
     void TearDown() override { theParaBlock.SetIniPath(QString()); }
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
-    void Write(const char* name, const QByteArray& bytes) const
-    {
-        QFile f(Path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray Read(const char* name) const
-    {
-        QFile f(Path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void Write(const char* name, const QByteArray& bytes) const { WriteFileBytes(Path(name), bytes); }
+    QByteArray Read(const char* name) const { return ReadFileBytes(Path(name)); }
     int Run(QStringList args) const { return CmdReformat(args); }
 
     QTemporaryDir m_dir;

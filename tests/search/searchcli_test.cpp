@@ -1,10 +1,12 @@
 // leafturner-cli search: rows as a user's script reads them, and the ways it fails.
-#include <gtest/gtest.h>
+#include "support/books.h"
+#include "support/cliprocess.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -12,24 +14,18 @@ class SearchCli : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-    void Write(const QString& text)
-    {
-        QFile f(m_dir.filePath(QStringLiteral("book.txt")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text.toUtf8());
-    }
+    void Write(const QString& text) { WriteFileIn(m_dir, QStringLiteral("book.txt"), text.toUtf8()); }
     int Run(const QStringList& extra, QString* out, QString* err = nullptr,
             const QString& command = QStringLiteral("search"))
     {
-        QProcess p;
-        p.start(QStringLiteral(LT_CLI_PATH), QStringList{QStringLiteral("--profile"), m_dir.path(), command,
-                                                         m_dir.filePath(QStringLiteral("book.txt"))} +
-                                                 extra);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        *out = QString::fromUtf8(p.readAllStandardOutput());
+        const CliRun run =
+            RunProgram(QStringLiteral(LT_CLI_PATH),
+                       WithProfile(m_dir.path(),
+                                   QStringList{command, m_dir.filePath(QStringLiteral("book.txt"))} + extra));
+        *out = run.Text();
         if (err)
-            *err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+            *err = run.err;
+        return run.exitCode;
     }
 
     QTemporaryDir m_dir;
@@ -83,10 +79,7 @@ TEST_F(SearchCli, FailuresAndTheCap)
 // shown page, unchanged for a hit on no shown page, refused when malformed.
 TEST_F(SearchCli, RenderHighlightsAHitSearchFound)
 {
-    QString text;
-    for (int i = 0; i < 300; ++i)
-        text += QStringLiteral("天地玄黄，宇宙洪荒。日月盈昃，辰宿列张。第%1段\r\n").arg(i);
-    Write(text);
+    Write(NumberedParagraphs(300));
     QString out, err;
     ASSERT_EQ(Run({QStringLiteral("第3段")}, &out), 0);
     const QString offset = out.section(u'\t', 0, 0);

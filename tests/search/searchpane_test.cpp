@@ -1,6 +1,7 @@
 // The "查找" pane in the whole reader: Ctrl+F, streaming results, next/previous wrapping, the jump
 // through the history, and a new book cancelling the search at once.
-#include "../app/readerfixture.h"
+#include "support/readerfixture.h"
+#include "support/waituntil.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
@@ -18,21 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <functional>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int msecs = 15000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > msecs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 QString Book(int hits)
 {

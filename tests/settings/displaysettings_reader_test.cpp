@@ -1,5 +1,5 @@
 // Display settings from the reading view: Ctrl+T, Cancel leaving the view as it was, OK laying it out.
-#include "../app/readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"

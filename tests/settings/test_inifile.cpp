@@ -1,6 +1,7 @@
 // IniFile: lookups as the reader's side files need them, safe concurrent and interrupted writes.
 #include "document/codepage.h"
 #include "settings/inifile.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,26 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray Utf16(const QString& s)
-{
-    QByteArray b("\xFF\xFE", 2);
-    b.append(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
-    return b;
-}
 
 class IniFileTest : public ::testing::Test
 {
@@ -50,8 +31,9 @@ protected:
 
 TEST_F(IniFileTest, LookupIgnoresCaseAndBlanksAndKeepsOtherLines)
 {
-    WriteRaw(m_path, Utf16(QStringLiteral("; note\r\n[Books]\r\n  Path = /a/b.txt \r\npos=\"12\"\r\n\r\n"
-                                          "[Other]\r\nk=v\r\n")));
+    WriteFileBytes(
+        m_path, Utf16LeWithMark(QStringLiteral("; note\r\n[Books]\r\n  Path = /a/b.txt \r\npos=\"12\"\r\n\r\n"
+                                               "[Other]\r\nk=v\r\n")));
     IniFile ini(m_path);
     EXPECT_EQ(ini.ReadString(QStringLiteral("books"), QStringLiteral("PATH")), QStringLiteral("/a/b.txt"));
     EXPECT_EQ(ini.ReadInt(QStringLiteral("BOOKS"), QStringLiteral("pos"), -5), 12);
@@ -71,7 +53,7 @@ TEST_F(IniFileTest, LookupIgnoresCaseAndBlanksAndKeepsOtherLines)
     ASSERT_TRUE(ini.DeleteSection(QStringLiteral("BOOKS")));
     EXPECT_EQ(ini.SectionNames(), QStringList{QStringLiteral("Other")});
     EXPECT_EQ(ini.ReadString(QStringLiteral("Other"), QStringLiteral("k")), QStringLiteral("v"));
-    EXPECT_TRUE(ReadAll(m_path).startsWith("\xFF\xFE"));
+    EXPECT_TRUE(ReadFileBytes(m_path).startsWith("\xFF\xFE"));
 }
 
 // What is written or removed reads back so, whatever else the file holds: lone CRs, repeated
@@ -103,7 +85,7 @@ TEST_F(IniFileTest, ChangesReadBackWhateverElseTheFileHolds)
         {"[A\r\nk=1\r\n[A]\r\n[B\r\nk=2\r\n", Op::Write, "A", "k", QStringLiteral("30")},
     };
     for (const Case& c : cases) {
-        WriteRaw(m_path, c.file);
+        WriteFileBytes(m_path, c.file);
         IniFile ini(m_path);
         const QString section = QLatin1String(c.section), key = QLatin1String(c.key);
         const bool done = c.op == Op::Write       ? ini.WriteString(section, key, QStringLiteral("30"))
@@ -155,12 +137,12 @@ TEST_F(IniFileTest, RefusesWritesThatWouldBreakTheFile)
 {
     IniFile ini(m_path);
     ASSERT_TRUE(ini.WriteString(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("1")));
-    const QByteArray before = ReadAll(m_path);
+    const QByteArray before = ReadFileBytes(m_path);
     EXPECT_FALSE(ini.WriteString(QStringLiteral("bad]name"), QStringLiteral("a"), QStringLiteral("1")));
     EXPECT_FALSE(ini.WriteString(QStringLiteral("S"), QStringLiteral("a=b"), QStringLiteral("1")));
     EXPECT_FALSE(
         ini.WriteString(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("x\r\n[S]\r\na=2")));
-    EXPECT_EQ(ReadAll(m_path), before);
+    EXPECT_EQ(ReadFileBytes(m_path), before);
     EXPECT_EQ(ini.ReadString(QStringLiteral("S"), QStringLiteral("a")), QStringLiteral("1"));
 
     ASSERT_TRUE(ini.WriteBinary(QStringLiteral("W"), QStringLiteral("b"), QByteArray("\x00\x01\xFE", 3)));
@@ -172,7 +154,7 @@ TEST_F(IniFileTest, RandomBytesAndHugeFilesAreHandled)
     QByteArray noise(4096, '\0');
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 7919 + 13) & 0xFF);
-    WriteRaw(m_path, noise);
+    WriteFileBytes(m_path, noise);
     IniFile ini(m_path);
     (void)ini.SectionNames();
     ASSERT_TRUE(
@@ -241,7 +223,7 @@ TEST_F(IniFileTest, KilledWriterNeverLeavesAPartialFile)
         usleep(static_cast<useconds_t>(2000 + round * 1500));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
-        const QByteArray bytes = ReadAll(m_path);
+        const QByteArray bytes = ReadFileBytes(m_path);
         ASSERT_TRUE(bytes.startsWith("\xFF\xFE")) << "round " << round;
         EXPECT_EQ(ini.ReadString(QStringLiteral("S"), QStringLiteral("keep")), QStringLiteral("yes"));
         EXPECT_TRUE(bytes.endsWith(QByteArray("\r\0\n\0", 4)));

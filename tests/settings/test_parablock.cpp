@@ -2,6 +2,7 @@
 #include "document/codepage.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,26 +11,6 @@
 #include <utility>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray Utf16(const QString& s)
-{
-    QByteArray b("\xFF\xFE", 2);
-    b.append(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
-    return b;
-}
 
 class ParaBlockTest : public ::testing::Test
 {
@@ -42,7 +23,7 @@ protected:
     }
     void Load(const QString& body, int width = 1920)
     {
-        WriteRaw(m_ini, Utf16(QStringLiteral("[ParaBlock]\r\n") + body));
+        WriteFileBytes(m_ini, Utf16LeWithMark(QStringLiteral("[ParaBlock]\r\n") + body));
         LoadParaBlock(m_ini, ParaScreen{width, 0xFFFFFF});
     }
     QTemporaryDir m_dir;
@@ -113,10 +94,10 @@ TEST_F(ParaBlockTest, StoredSinglePageWidthBelowTheMinimumReadsAsTheDefault)
 TEST_F(ParaBlockTest, SettersWriteOnlyWhatChanged)
 {
     Load(QStringLiteral("PARA_FONT_SIZE=30\r\n"));
-    const QByteArray before = ReadAll(m_ini);
+    const QByteArray before = ReadFileBytes(m_ini);
     ParaSetInt(30, PARA_FONT_SIZE);
     ParaSetString(PARA_TXT_FONT_NAME, QString());
-    EXPECT_EQ(ReadAll(m_ini), before);
+    EXPECT_EQ(ReadFileBytes(m_ini), before);
 
     ParaSetInt(31, PARA_FONT_SIZE);
     ParaSetString(PARA_LAST_PATH, QStringLiteral("/书/长篇.txt"));
@@ -130,21 +111,21 @@ TEST_F(ParaBlockTest, SettersWriteOnlyWhatChanged)
     EXPECT_EQ(ini.Load().Value(QStringLiteral("ParaBlock"), QStringLiteral("PARA_LAST_PATH")), QString());
 
     // A value that would break the file stays in memory and leaves the file as it was.
-    const QByteArray kept = ReadAll(m_ini);
+    const QByteArray kept = ReadFileBytes(m_ini);
     ParaSetString(PARA_LAST_PATH, QStringLiteral("/a\nb.txt"));
     EXPECT_EQ(ParaGetString(PARA_LAST_PATH), QStringLiteral("/a\nb.txt"));
-    EXPECT_EQ(ReadAll(m_ini), kept);
+    EXPECT_EQ(ReadFileBytes(m_ini), kept);
 }
 
 TEST_F(ParaBlockTest, SyncIntAdoptsDefaultsAndClamps)
 {
     Load(QStringLiteral("PARA_ADV_CHN_SPACE=500\r\n"));
-    const QByteArray before = ReadAll(m_ini);
+    const QByteArray before = ReadFileBytes(m_ini);
     int tail = 4;
     ParaSyncInt(tail, PARA_ADV_TAIL_SPACE, 1, 200);
     EXPECT_EQ(tail, 4);
     EXPECT_EQ(ParaGetInt(PARA_ADV_TAIL_SPACE), 4);
-    EXPECT_EQ(ReadAll(m_ini), before);
+    EXPECT_EQ(ReadFileBytes(m_ini), before);
 
     int chn = 2;
     ParaSyncInt(chn, PARA_ADV_CHN_SPACE, 0, 200);
@@ -159,11 +140,11 @@ TEST_F(ParaBlockTest, CopyCompareAndWriteChanges)
     CParaBlock copy;
     copy.CopyFrom(theParaBlock);
     EXPECT_TRUE(theParaBlock.IsSameAs(copy));
-    const QByteArray before = ReadAll(m_ini);
+    const QByteArray before = ReadFileBytes(m_ini);
 
     theParaBlock.SetInt(PARA_TEXT_LINE_COLOR, 0x123456, false);
     theParaBlock.SetString(PARA_TXT_FONT_NAME, QStringLiteral("宋体"), false);
-    EXPECT_EQ(ReadAll(m_ini), before);
+    EXPECT_EQ(ReadFileBytes(m_ini), before);
     EXPECT_FALSE(theParaBlock.IsSameAs(copy));
     theParaBlock.WriteChangesSince(copy);
     const IniDocument doc = IniFile(m_ini).Load();
@@ -177,36 +158,37 @@ TEST_F(ParaBlockTest, EnsureUnicodeIniFileConvertsOnce)
 {
     const QString missing = m_dir.filePath(QStringLiteral("new.ini"));
     EnsureUnicodeIniFile(missing, QStringLiteral("ParaBlock"));
-    EXPECT_EQ(ReadAll(missing), Utf16(QStringLiteral("[ParaBlock]\r\n")));
+    EXPECT_EQ(ReadFileBytes(missing), Utf16LeWithMark(QStringLiteral("[ParaBlock]\r\n")));
 
     const QString empty = m_dir.filePath(QStringLiteral("empty.bmk"));
-    WriteRaw(empty, QByteArray());
+    WriteFileBytes(empty, QByteArray());
     EnsureUnicodeIniFile(empty, QString());
-    EXPECT_EQ(ReadAll(empty), QByteArray("\xFF\xFE\r\0\n\0", 6));
+    EXPECT_EQ(ReadFileBytes(empty), QByteArray("\xFF\xFE\r\0\n\0", 6));
 
     // An ANSI (GBK) file with a Chinese font name: read as ANSI, converted, read back the same.
     const QString ansi = m_dir.filePath(QStringLiteral("ansi.ini"));
-    WriteRaw(ansi, QByteArray("[ParaBlock]\r\nPARA_TXT_FONT_NAME=\xCB\xCE\xCC\xE5\r\nPARA_FONT_SIZE=40\r\n"));
+    WriteFileBytes(ansi,
+                   QByteArray("[ParaBlock]\r\nPARA_TXT_FONT_NAME=\xCB\xCE\xCC\xE5\r\nPARA_FONT_SIZE=40\r\n"));
     LoadParaBlock(ansi, ParaScreen{});
     EXPECT_EQ(ParaGetString(PARA_TXT_FONT_NAME), QStringLiteral("宋体"));
     EnsureUnicodeIniFile(ansi, QStringLiteral("ParaBlock"));
-    EXPECT_TRUE(ReadAll(ansi).startsWith("\xFF\xFE"));
+    EXPECT_TRUE(ReadFileBytes(ansi).startsWith("\xFF\xFE"));
     LoadParaBlock(ansi, ParaScreen{});
     EXPECT_EQ(ParaGetString(PARA_TXT_FONT_NAME), QStringLiteral("宋体"));
     EXPECT_EQ(ParaGetInt(PARA_FONT_SIZE), 40);
 
     // A hand-edited UTF-8 file keeps its characters instead of being taken for GBK.
     const QString utf8 = m_dir.filePath(QStringLiteral("utf8.ini"));
-    WriteRaw(utf8, QStringLiteral("[ParaBlock]\nPARA_TXT_FONT_NAME=楷体\n").toUtf8());
+    WriteFileBytes(utf8, QStringLiteral("[ParaBlock]\nPARA_TXT_FONT_NAME=楷体\n").toUtf8());
     EnsureUnicodeIniFile(utf8, QStringLiteral("ParaBlock"));
     LoadParaBlock(utf8, ParaScreen{});
     EXPECT_EQ(ParaGetString(PARA_TXT_FONT_NAME), QStringLiteral("楷体"));
 
     // Already UTF-16: untouched.
-    const QByteArray unicode = Utf16(QStringLiteral("[ParaBlock]\r\nPARA_FONT_SIZE=20\r\n"));
-    WriteRaw(ansi, unicode);
+    const QByteArray unicode = Utf16LeWithMark(QStringLiteral("[ParaBlock]\r\nPARA_FONT_SIZE=20\r\n"));
+    WriteFileBytes(ansi, unicode);
     EnsureUnicodeIniFile(ansi, QStringLiteral("ParaBlock"));
-    EXPECT_EQ(ReadAll(ansi), unicode);
+    EXPECT_EQ(ReadFileBytes(ansi), unicode);
 }
 
 TEST_F(ParaBlockTest, UnreadableSettingsKeepDefaults)
@@ -214,7 +196,7 @@ TEST_F(ParaBlockTest, UnreadableSettingsKeepDefaults)
     QByteArray noise(10000, '\0');
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 2654435761u) >> 24);
-    WriteRaw(m_ini, noise);
+    WriteFileBytes(m_ini, noise);
     LoadParaBlock(m_ini, ParaScreen{});
     EXPECT_EQ(ParaGetInt(PARA_FONT_SIZE), 26);
     ParaSetInt(33, PARA_FONT_SIZE);

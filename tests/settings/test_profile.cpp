@@ -3,6 +3,7 @@
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,19 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 // Runs `check` as an ordinary user when this runs as root, who may write anywhere.
 bool AsOrdinaryUser(const std::function<bool()>& check)
@@ -68,7 +56,7 @@ TEST(ProfileTest, PortableSettingsNeedAWritableFolderToo)
         const QString exe = dir.filePath(QLatin1String(c.name));
         ASSERT_TRUE(QDir().mkpath(exe));
         const QString ini = exe + QStringLiteral("/Leafturner.ini");
-        WriteRaw(ini, "[ParaBlock]\r\n");
+        WriteFileBytes(ini, "[ParaBlock]\r\n");
         ASSERT_TRUE(QFile::setPermissions(ini, all));
         ASSERT_TRUE(QFile::setPermissions(exe, c.folder));
         const bool chosen = AsOrdinaryUser([&] { return ResolveProfileDir(QString(), exe) == exe; });
@@ -85,7 +73,7 @@ TEST(ProfileTest, ConversionWaitsForTheLockAndKeepsAnotherInstancesWrite)
     ASSERT_TRUE(dir.isValid());
     CodePage::SetAnsiCodePage(QStringLiteral("CP936"));
     const QString ini = dir.filePath(QStringLiteral("Leafturner.ini"));
-    WriteRaw(ini, "[ParaBlock]\r\nPARA_FONT_SIZE=30\r\n");
+    WriteFileBytes(ini, "[ParaBlock]\r\nPARA_FONT_SIZE=30\r\n");
 
     // Another instance holds the lock while it writes a key of its own.
     QLockFile other(ini + QStringLiteral(".lock"));
@@ -96,7 +84,7 @@ TEST(ProfileTest, ConversionWaitsForTheLockAndKeepsAnotherInstancesWrite)
     other.unlock();
     convert.join();
 
-    const QByteArray bytes = ReadAll(ini);
+    const QByteArray bytes = ReadFileBytes(ini);
     EXPECT_TRUE(bytes.startsWith("\xFF\xFE"));
     const IniDocument doc = IniDocument::FromBytes(bytes);
     EXPECT_EQ(doc.Value(QStringLiteral("ParaBlock"), QStringLiteral("PARA_MARGIN_TOP")), QStringLiteral("7"));

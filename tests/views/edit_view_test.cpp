@@ -1,6 +1,7 @@
 // The edit view driven through the real window: switching both ways, the save prompt, saving in the
 // book's own encoding, find and replace, paging keys, undo and the command states.
-#include "readerfixture.h"
+#include "support/files.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
@@ -51,16 +52,6 @@ protected:
         for (int i = 1; i <= count; ++i)
             text += QStringLiteral("第%1行文字").arg(i) + eol;
         return text;
-    }
-
-    static QByteArray Utf16LeWithMark(const QString& text)
-    {
-        QByteArray bytes("\xFF\xFE", 2);
-        for (QChar c : text) {
-            bytes.append(static_cast<char>(c.unicode() & 0xFF));
-            bytes.append(static_cast<char>(c.unicode() >> 8));
-        }
-        return bytes;
     }
 
     bool Open(const QString& path) { return m_app->OpenDocumentFile(path); }

@@ -1,7 +1,8 @@
 // Saving from the edit view through the real window: Save As moves the document to the new file, a
 // save that changes the file's encoding asks first, and characters the control would turn into line
 // breaks come back unchanged.
-#include "readerfixture.h"
+#include "support/files.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
@@ -18,16 +19,6 @@
 #include <iterator>
 
 namespace {
-
-QByteArray Utf16LeWithMark(const QString& text)
-{
-    QByteArray bytes("\xFF\xFE", 2);
-    for (QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
-}
 
 class EditSaveTest : public ReaderTest
 {

@@ -1,6 +1,6 @@
 // A book that is one long paragraph through the real window: the control holds it in pieces, and every
 // edit, copy, find and save sees the book's text with no line break added.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"

@@ -1,4 +1,5 @@
-// Entry point of the reader tests: a QApplication around the GoogleTest run.
+// Entry point of the widget tests: a QApplication around the GoogleTest run, in test mode so that
+// nothing reaches the user's own folders.
 #include <QApplication>
 #include <QStandardPaths>
 #include <gtest/gtest.h>

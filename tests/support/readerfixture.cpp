@@ -1,5 +1,5 @@
 // ReaderTest: a reader started on a temporary profile with a pinned font.
-#include "readerfixture.h"
+#include "support/readerfixture.h"
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
@@ -7,6 +7,7 @@
 #include "settings/inifile.h"
 #include "settings/profile.h"
 #include "settings/readingposition.h"
+#include "support/files.h"
 #include "views/leafturnerview.h"
 
 #include <QApplication>
@@ -77,17 +78,12 @@ QString ReaderTest::WriteBook(const QString& name, const QString& text)
 
 QString ReaderTest::WriteBytes(const QString& name, const QByteArray& bytes)
 {
-    const QString path = m_dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-    return path;
+    return WriteFileIn(m_dir, name, bytes);
 }
 
 QByteArray ReaderTest::ReadBytes(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return ReadFileBytes(path);
 }
 
 CMainFrame* ReaderTest::Frame() const
