@@ -59,10 +59,12 @@ protected:
         RemoveReadingPositionSink(&m_sink);
         ReaderTest::TearDown();
     }
-    // A book of `lines` numbered lines, opened in the reading view, one page at a time.
+    // A book of `lines` numbered lines, opened in the reading view, one page at a time. Its name
+    // leads the text: two books of the same text are one book moved, and the second would open at
+    // the first one's place as soon as the history has it.
     QString OpenBook(const QString& name, int lines)
     {
-        QString text;
+        QString text = name + u'\n';
         for (int i = 0; i < lines; ++i)
             text += QStringLiteral("第%1行\n").arg(i);
         const QString path = WriteBook(name, text);
