@@ -36,6 +36,12 @@ void FillRow(std::uint8_t* p, int count, COLORREF colour)
     }
 }
 
+int Modulo(int value, int divisor)
+{
+    const int m = value % divisor;
+    return m < 0 ? m + divisor : m;
+}
+
 void FillClipped(CxImage& canvas, const ImageRect& c, COLORREF colour)
 {
     const std::size_t bytes = static_cast<std::size_t>(c.Width()) * 3;
@@ -56,13 +62,18 @@ void FillImageRect(CxImage& canvas, const ImageRect& rect, COLORREF colour)
 
 void ShadeImageRect(CxImage& canvas, const ImageRect& rect, int percent)
 {
+    std::array<std::uint8_t, 256> table;
+    for (int v = 0; v < 256; ++v)
+        table[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(
+            std::clamp<long long>(static_cast<long long>(v) * percent / 100, 0, 255));
+    MapImageRect(canvas, rect, table);
+}
+
+void MapImageRect(CxImage& canvas, const ImageRect& rect, const std::array<std::uint8_t, 256>& table)
+{
     ImageRect c;
     if (!Clip(canvas, rect, c))
         return;
-    std::uint8_t table[256];
-    for (int v = 0; v < 256; ++v)
-        table[v] = static_cast<std::uint8_t>(
-            std::clamp<long long>(static_cast<long long>(v) * percent / 100, 0, 255));
     const std::size_t bytes = static_cast<std::size_t>(c.Width()) * 3;
     for (int y = c.top; y < c.bottom; ++y) {
         std::uint8_t* p = canvas.Row(y) + static_cast<std::size_t>(c.left) * 3;
@@ -74,18 +85,43 @@ void ShadeImageRect(CxImage& canvas, const ImageRect& rect, int percent)
 void TileImage(CxImage& canvas, const CxImage& picture, const ImageRect& rect)
 {
     ImageRect c;
+    if (Clip(canvas, rect, c))
+        TileImage(canvas, picture, c, c.left, c.top);
+}
+
+void TileImage(CxImage& canvas, const CxImage& picture, const ImageRect& rect, int originX, int originY)
+{
+    ImageRect c;
     if (!IsCanvas(picture) || !Clip(canvas, rect, c))
         return;
     const int pw = picture.Width();
     const int ph = picture.Height();
-    for (int j = 0; j < c.Height(); ++j) {
-        const std::uint8_t* src = picture.Row(j % ph);
-        std::uint8_t* dst = canvas.Row(c.top + j) + static_cast<std::size_t>(c.left) * 3;
-        for (int i = 0; i < c.Width(); i += pw) {
-            const int run = std::min(pw, c.Width() - i);
-            std::memcpy(dst + static_cast<std::size_t>(i) * 3, src, static_cast<std::size_t>(run) * 3);
+    const int rows = std::min(c.Height(), ph);
+    for (int y = c.top; y < c.top + rows; ++y) {
+        const std::uint8_t* src = picture.Row(Modulo(y - originY, ph));
+        std::uint8_t* dst = canvas.Row(y) + static_cast<std::size_t>(c.left) * 3;
+        int sx = Modulo(c.left - originX, pw);
+        for (int x = c.left; x < c.right;) {
+            const int run = std::min(pw - sx, c.right - x);
+            std::memcpy(dst, src + static_cast<std::size_t>(sx) * 3, static_cast<std::size_t>(run) * 3);
+            dst += static_cast<std::size_t>(run) * 3;
+            x += run;
+            sx = 0;
         }
     }
+    // One picture height on the rows repeat: one long copy a row instead of a run per tile.
+    RepeatImageRows(canvas, c, ph);
+}
+
+void RepeatImageRows(CxImage& canvas, const ImageRect& rect, int period)
+{
+    ImageRect c;
+    if (period <= 0 || !Clip(canvas, rect, c))
+        return;
+    const std::size_t offset = static_cast<std::size_t>(c.left) * 3;
+    const std::size_t bytes = static_cast<std::size_t>(c.Width()) * 3;
+    for (int y = c.top + period; y < c.bottom; ++y)
+        std::memcpy(canvas.Row(y) + offset, canvas.Row(y - period) + offset, bytes);
 }
 
 void FrameImageRect(CxImage& canvas, const ImageRect& rect, COLORREF colour)

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QRect>
 #include <QTransform>
+#include <array>
+#include <cstdint>
 
 // Left, top, right, bottom; right and bottom are exclusive. For the canvas primitives y indexes
 // STORED rows (row 0 = the bottom row on screen); use ScreenToStored for screen rectangles.
@@ -31,9 +33,17 @@ struct ImageRect
 void FillImageRect(CxImage& canvas, const ImageRect& rect, COLORREF colour);
 // Every channel becomes channel * percent / 100 (capped at 255).
 void ShadeImageRect(CxImage& canvas, const ImageRect& rect, int percent);
+// Every channel value v becomes table[v].
+void MapImageRect(CxImage& canvas, const ImageRect& rect, const std::array<std::uint8_t, 256>& table);
 // Repeats a 24-bit picture from the rectangle's first stored row and left column: upright on screen,
 // repeating rightward and upward from the bottom-left corner.
 void TileImage(CxImage& canvas, const CxImage& picture, const ImageRect& rect);
+// The same with the picture's first pixel at stored (originX, originY), so that pieces of one surface
+// tiled apart join up.
+void TileImage(CxImage& canvas, const CxImage& picture, const ImageRect& rect, int originX, int originY);
+// Rows of the rectangle from its first row + period on become copies of the row `period` below them:
+// a band worked out once repeated over the rest.
+void RepeatImageRows(CxImage& canvas, const ImageRect& rect, int period);
 // Rows top and bottom over columns left..right-1, columns left and right over rows top..bottom-1:
 // the outline includes the right column and the bottom row but not pixel (right, bottom).
 void FrameImageRect(CxImage& canvas, const ImageRect& rect, COLORREF colour);

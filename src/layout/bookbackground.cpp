@@ -71,42 +71,6 @@ int StoredRow(const Surface& s, int y)
     return s.height - 1 - y;
 }
 
-int Modulo(int value, int divisor)
-{
-    const int m = value % divisor;
-    return m < 0 ? m + divisor : m;
-}
-
-// Tiles over stored rectangle `r` in the phase a TileImage call starting at stored (ox, oy) would have.
-void TilePhased(CxImage& canvas, const CxImage& picture, const ImageRect& r, int ox, int oy)
-{
-    const ImageRect c{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, canvas.Width()),
-                      std::min(r.bottom, canvas.Height())};
-    if (c.left >= c.right || c.top >= c.bottom)
-        return;
-    const int pw = picture.Width();
-    const int ph = picture.Height();
-    const std::size_t bytes = static_cast<std::size_t>(c.right - c.left) * 3;
-    for (int y = c.top; y < c.bottom; ++y) {
-        if (y - c.top >= ph) {
-            // One picture height down the rows repeat: one long copy instead of a run per tile.
-            std::memcpy(canvas.Row(y) + static_cast<std::size_t>(c.left) * 3,
-                        canvas.Row(y - ph) + static_cast<std::size_t>(c.left) * 3, bytes);
-            continue;
-        }
-        const std::uint8_t* src = picture.Row(Modulo(y - oy, ph));
-        std::uint8_t* dst = canvas.Row(y) + static_cast<std::size_t>(c.left) * 3;
-        int sx = Modulo(c.left - ox, pw);
-        for (int x = c.left; x < c.right;) {
-            const int run = std::min(pw - sx, c.right - x);
-            std::memcpy(dst, src + static_cast<std::size_t>(sx) * 3, static_cast<std::size_t>(run) * 3);
-            dst += static_cast<std::size_t>(run) * 3;
-            x += run;
-            sx = 0;
-        }
-    }
-}
-
 // Fills `outer` (screen) with a picture tiled, or with the colour when the picture is absent, leaving
 // out `hole` when it lies inside: whatever is painted there next would hide it anyway, and writing
 // the canvas once instead of twice is most of the composition's cost.
@@ -124,7 +88,7 @@ void FillSurface(Surface& s, const QRect& outer, int imageSetting, const CxImage
     const int oy = whole.top;
     if (!ring) {
         if (tiled)
-            TilePhased(s.canvas, *picture, whole, ox, oy);
+            TileImage(s.canvas, *picture, whole, ox, oy);
         else
             FillImageRect(s.canvas, whole, colour);
         return;
@@ -143,7 +107,7 @@ void FillSurface(Surface& s, const QRect& outer, int imageSetting, const CxImage
         if (band.left >= band.right || band.top >= band.bottom)
             continue;
         if (tiled)
-            TilePhased(s.canvas, *picture, band, ox, oy);
+            TileImage(s.canvas, *picture, band, ox, oy);
         else
             FillImageRect(s.canvas, band, colour);
     }
@@ -228,18 +192,50 @@ std::vector<SeamColumn> ShadowColumns(const Surface& s, const QRect& book, int c
     return columns;
 }
 
-void PutPixels(std::uint8_t* row, int from, int to, COLORREF colour)
+// The paper's strokes, all in stored rows: the outline and the lines 2 and 4 pixels inside it, the
+// shadow seam's columns and the seam bar.
+struct PaperStrokes
 {
-    std::uint8_t* p = row + static_cast<std::size_t>(from) * 3;
-    for (int x = from; x < to; ++x, p += 3) {
-        p[0] = static_cast<std::uint8_t>(BlueOf(colour));
-        p[1] = static_cast<std::uint8_t>(GreenOf(colour));
-        p[2] = static_cast<std::uint8_t>(RedOf(colour));
+    bool edges = false;
+    int left = 0;  // the outline's first column
+    int right = 0; // and its last
+    COLORREF edge = 0;
+    std::vector<SeamColumn> shadow;
+    ImageRect bar;
+};
+
+// Paper, strokes and seam over the stored rows `rows`, the outline's full row when `outline`.
+void PaintPaperRows(Surface& s, const ImageRect& rows, const CxImage* picture, COLORREF paper,
+                    const ImageRect& phase, const PaperStrokes& strokes, bool outline)
+{
+    if (picture != nullptr)
+        TileImage(s.canvas, *picture, rows, phase.left, phase.top);
+    else
+        FillImageRect(s.canvas, rows, paper);
+    if (strokes.edges) {
+        if (outline) {
+            FillImageRect(s.canvas, {strokes.left, rows.top, strokes.right + 1, rows.bottom}, strokes.edge);
+        } else {
+            const int pl = strokes.left;
+            const int pr = strokes.right;
+            for (const int x : {pl, pl + 2, pl + 4, pr - 4, pr - 2, pr})
+                if (x >= pl && x <= pr)
+                    DrawImageVLine(s.canvas, x, rows.top, rows.bottom, strokes.edge);
+        }
     }
+    for (const SeamColumn& c : strokes.shadow)
+        if (c.x >= phase.left && c.x < phase.right)
+            MapImageRect(s.canvas, {c.x, rows.top, c.x + 1, rows.bottom}, c.table);
+    const ImageRect bar{strokes.bar.left, std::max(strokes.bar.top, rows.top), strokes.bar.right,
+                        std::min(strokes.bar.bottom, rows.bottom)};
+    if (bar.left < bar.right && bar.top < bar.bottom)
+        FillImageRect(s.canvas, bar, kBlack);
 }
 
-// Paper, page edges and seam, a row at a time: each row is finished while it is in the cache, where
-// a pass per step would fetch the whole page area from memory again for a few columns.
+// Paper, page edges and seam. Away from the outline every row repeats the one a picture height
+// below it (the paper, the lines and the seam are the same down the page), so one band of rows is
+// worked out and copied over the rest, and the two outline rows are painted over: the page area is
+// most of the canvas.
 void DrawPaper(Surface& s, const QRect& area, const QRect& book, bool spread, int coverMargin, int marginLeft)
 {
     const ImageRect rows = Stored(s, area);
@@ -248,72 +244,40 @@ void DrawPaper(Surface& s, const QRect& area, const QRect& book, bool spread, in
     const CxImage* picture = PagePicture();
     const bool tiled = ParaGetInt(PARA_TEXT_BG_IMAGE) >= 0 && picture != nullptr && picture->IsValid() &&
                        picture->Bits() == 24;
-    const COLORREF edge = SettingColour(PARA_COLOR_PAGE_EDGE);
-    const std::size_t bytes = static_cast<std::size_t>(rows.right - rows.left) * 3;
-    std::vector<std::uint8_t> plain;
-    if (!tiled) {
-        plain.resize(bytes);
-        PutPixels(plain.data(), 0, rows.right - rows.left, SettingColour(PARA_TEXT_BG_COLOR));
-    }
-    // The outline and the lines 2 and 4 pixels inside it; left out when a negative cover margin puts
-    // the page area past the client.
-    const int pl = area.left();
-    const int pr = area.left() + area.width() - 1;
-    const bool edges = pl >= 0 && area.top() >= 0 && pr < s.width && area.top() + area.height() <= s.height;
-    const int firstRow = StoredRow(s, area.top() + area.height() - 1);
-    const int lastRow = StoredRow(s, area.top());
+    if (!tiled)
+        picture = nullptr;
+    const COLORREF paper = SettingColour(PARA_TEXT_BG_COLOR);
+    PaperStrokes strokes;
+    // Left out when a negative cover margin puts the page area past the client.
+    strokes.left = area.left();
+    strokes.right = area.left() + area.width() - 1;
+    strokes.edges = strokes.left >= 0 && area.top() >= 0 && strokes.right < s.width &&
+                    area.top() + area.height() <= s.height;
+    strokes.edge = SettingColour(PARA_COLOR_PAGE_EDGE);
     const int middle = spread ? ParaGetInt(PARA_PAGE_MIDDLE) : 0;
-    const std::vector<SeamColumn> shadow =
-        middle == 1 ? ShadowColumns(s, book, coverMargin, marginLeft) : std::vector<SeamColumn>();
-    const ImageRect bar = middle == 2 ? Stored(s, SeamBarRect(area)) : ImageRect{};
+    if (middle == 1)
+        strokes.shadow = ShadowColumns(s, book, coverMargin, marginLeft);
+    if (middle == 2)
+        strokes.bar = Stored(s, SeamBarRect(area));
 
-    // Away from the outline every row repeats the one a picture height above (the paper, the lines and
-    // the seam are the same down the page), so only the first picture height of rows is worked out and
-    // the rest are single long copies: the page area is most of the canvas.
-    const int left = rows.left;
     const int period = tiled ? picture->Height() : 1;
-    auto outline = [&](int y) { return edges && (y == firstRow || y == lastRow); };
-    for (int y = rows.top; y < rows.bottom; ++y) {
-        std::uint8_t* row = s.canvas.Row(y);
-        if (y - period >= rows.top && !outline(y) && !outline(y - period)) {
-            std::memcpy(row + static_cast<std::size_t>(left) * 3,
-                        s.canvas.Row(y - period) + static_cast<std::size_t>(left) * 3, bytes);
+    const ImageRect band{rows.left, rows.top, rows.right, std::min(rows.bottom, rows.top + period)};
+    PaintPaperRows(s, band, picture, paper, rows, strokes, false);
+    RepeatImageRows(s.canvas, rows, period);
+    if (strokes.edges) {
+        for (const int y : {StoredRow(s, area.top() + area.height() - 1), StoredRow(s, area.top())})
+            PaintPaperRows(s, {rows.left, y, rows.right, y + 1}, picture, paper, rows, strokes, true);
+    }
+    // A shadow column past the page area (a seam margin wider than half the book) is shaded once on
+    // each row worked out rather than copied: the first band, the outline rows and the row a period
+    // above the first of them.
+    for (const SeamColumn& c : strokes.shadow) {
+        if (c.x >= rows.left && c.x < rows.right)
             continue;
+        for (int y = rows.top; y < rows.bottom; ++y) {
+            if (y < band.bottom || (strokes.edges && (y == rows.top + period || y == rows.bottom - 1)))
+                MapImageRect(s.canvas, {c.x, y, c.x + 1, y + 1}, c.table);
         }
-        if (tiled) {
-            // The phase of TileImage over the clipped page area.
-            const int pw = picture->Width();
-            const std::uint8_t* src = picture->Row(Modulo(y - rows.top, picture->Height()));
-            std::uint8_t* dst = row + static_cast<std::size_t>(left) * 3;
-            for (int x = left, sx = 0; x < rows.right; sx = 0) {
-                const int run = std::min(pw - sx, rows.right - x);
-                std::memcpy(dst, src + static_cast<std::size_t>(sx) * 3, static_cast<std::size_t>(run) * 3);
-                dst += static_cast<std::size_t>(run) * 3;
-                x += run;
-            }
-        } else {
-            std::memcpy(row + static_cast<std::size_t>(left) * 3, plain.data(), bytes);
-        }
-        if (edges) {
-            if (outline(y)) {
-                PutPixels(row, pl, pr + 1, edge);
-            } else {
-                for (const int x : {pl, pl + 2, pl + 4, pr - 4, pr - 2, pr})
-                    if (x >= pl && x <= pr)
-                        PutPixels(row, x, x + 1, edge);
-            }
-        }
-        for (const SeamColumn& c : shadow) {
-            std::uint8_t* p = row + static_cast<std::size_t>(c.x) * 3;
-            const std::uint8_t b = c.table[p[0]];
-            const std::uint8_t g = c.table[p[1]];
-            const std::uint8_t r = c.table[p[2]];
-            p[0] = b;
-            p[1] = g;
-            p[2] = r;
-        }
-        if (y >= bar.top && y < bar.bottom)
-            PutPixels(row, bar.left, bar.right, kBlack);
     }
 }
 

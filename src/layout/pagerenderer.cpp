@@ -4,6 +4,7 @@
 #include "document/textbuffer.h"
 #include "layout/layoutengine.h"
 #include "layout/linecutter.h"
+#include "layout/pagerules.h"
 #include "layout/textmetrics.h"
 #include "layout/verticalforms.h"
 #include "settings/parablock.h"
@@ -17,18 +18,12 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
-#include <cmath>
-#include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
 constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
 constexpr std::uint32_t kGlyphMask = 0x3FFFFFFFu;
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr std::size_t kMaxMasks = 16384;
 
 bool IsHigh(char16_t u)
 {
@@ -83,44 +78,6 @@ QFont SingleFamily(const QFont& font, const QString& family)
     return f;
 }
 
-// Blends `colour` over dst[from..to) by the coverage in `alpha`, four pixels at a time; returns where
-// the caller's one-pixel loop takes over.
-int BlendSpan(QRgb* dst, const std::uint8_t* alpha, int from, int to, QRgb colour)
-{
-    int x = from;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i full = _mm_set1_epi16(255);
-    const __m128i half = _mm_set1_epi16(128);
-    const __m128i c = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(colour)), zero);
-    for (; to - x >= 4; x += 4) {
-        std::uint32_t four;
-        std::memcpy(&four, alpha + x, 4);
-        if (four == 0)
-            continue;
-        const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(four)), zero);
-        const __m128i pairs = _mm_unpacklo_epi16(a16, a16);
-        const __m128i aLo = _mm_unpacklo_epi32(pairs, pairs);
-        const __m128i aHi = _mm_unpackhi_epi32(pairs, pairs);
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + x));
-        auto blend = [&](__m128i d16, __m128i a) {
-            __m128i t = _mm_add_epi16(_mm_mullo_epi16(d16, _mm_sub_epi16(full, a)), _mm_mullo_epi16(c, a));
-            t = _mm_add_epi16(t, half);
-            return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
-        };
-        const __m128i lo = blend(_mm_unpacklo_epi8(d, zero), aLo);
-        const __m128i hi = blend(_mm_unpackhi_epi8(d, zero), aHi);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(lo, hi));
-    }
-#else
-    (void)dst;
-    (void)alpha;
-    (void)to;
-    (void)colour;
-#endif
-    return x;
-}
-
 } // namespace
 
 PageRenderer& ThePageRenderer()
@@ -156,29 +113,8 @@ void PageRenderer::SyncFonts()
     m_titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
     m_titleHeight = QFontInfo(m_titleFont).pixelSize();
     m_glyphCache.assign(65536, kUnknown);
-    m_masks.clear();
+    m_masks.SetFonts(m_primary, m_fallback);
     m_synced = true;
-    const qreal ratio = m_maskRatio;
-    m_maskRatio = 0;
-    SetMaskRatio(ratio);
-}
-
-void PageRenderer::SetMaskRatio(qreal ratio)
-{
-    if (!(ratio > 0) || ratio > 8)
-        ratio = 1;
-    if (ratio == m_maskRatio)
-        return;
-    m_maskRatio = ratio;
-    m_masks.clear();
-    auto scaled = [ratio](const QRawFont& font) {
-        QRawFont f(font);
-        if (f.isValid() && ratio != 1)
-            f.setPixelSize(font.pixelSize() * ratio);
-        return f;
-    };
-    m_primaryMasks = scaled(m_primary);
-    m_fallbackMasks = scaled(m_fallback);
 }
 
 PageRenderer::Glyph PageRenderer::GlyphOf(char16_t unit)
@@ -336,140 +272,27 @@ std::int32_t PageRenderer::DrawVertical(const char16_t* text, std::int32_t pos, 
     return pos;
 }
 
-const PageRenderer::Mask& PageRenderer::MaskOf(Face face, quint32 glyph)
-{
-    const std::uint32_t key = (static_cast<std::uint32_t>(face) << 30) | (glyph & kGlyphMask);
-    if (const auto found = m_masks.find(key); found != m_masks.end())
-        return found->second;
-    Mask& mask = m_masks[key];
-    const QList<quint32> glyphs{glyph};
-    mask.advance = FontOf(face).advancesForGlyphIndexes(glyphs).value(0).x();
-    const QRawFont& font = face == Face::Fallback ? m_fallbackMasks : m_primaryMasks;
-    const QRectF box = font.boundingRect(glyph);
-    const int x0 = static_cast<int>(std::floor(box.left())) - 2;
-    const int y0 = static_cast<int>(std::floor(box.top())) - 2;
-    const int w = static_cast<int>(std::ceil(box.right())) + 2 - x0;
-    const int h = static_cast<int>(std::ceil(box.bottom())) + 2 - y0;
-    if (box.isEmpty() || w <= 0 || h <= 0 || w > 4 * 255 || h > 4 * 255)
-        return mask;
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull())
-        return mask;
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        painter.setPen(Qt::black);
-        QGlyphRun run;
-        run.setRawFont(font);
-        run.setGlyphIndexes(glyphs);
-        run.setPositions({QPointF(-x0, -y0)});
-        painter.drawGlyphRun(QPointF(0, 0), run);
-    }
-    int top = h, bottom = -1, left = w, right = -1;
-    for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            if (qAlpha(row[x]) != 0) {
-                top = std::min(top, y);
-                bottom = y;
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-        }
-    }
-    if (bottom < 0)
-        return mask;
-    mask.left = x0 + left;
-    mask.top = y0 + top;
-    mask.width = right - left + 1;
-    mask.height = bottom - top + 1;
-    mask.alpha.resize(static_cast<std::size_t>(mask.width) * static_cast<std::size_t>(mask.height));
-    for (int y = 0; y < mask.height; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(top + y)) + left;
-        std::uint8_t* out =
-            mask.alpha.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(mask.width);
-        for (int x = 0; x < mask.width; ++x)
-            out[x] = static_cast<std::uint8_t>(qAlpha(row[x]));
-    }
-    return mask;
-}
-
 bool PageRenderer::BlendBatches(QPainter& painter)
 {
     auto* image = dynamic_cast<QImage*>(painter.device());
     // The positions are in page pixels; a high-density picture holds `ratio` device pixels to each.
-    if (image == nullptr || image->devicePixelRatio() != m_maskRatio || painter.paintEngine() == nullptr ||
+    const qreal ratio = m_masks.Ratio();
+    if (image == nullptr || image->devicePixelRatio() != ratio || painter.paintEngine() == nullptr ||
         painter.paintEngine()->type() != QPaintEngine::Raster || painter.hasClipping() ||
         painter.transform().type() != QTransform::TxNone || painter.opacity() != 1.0 ||
         painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
         (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32_Premultiplied))
         return false;
-    const int iw = image->width();
-    const int ih = image->height();
-    const qreal ratio = m_maskRatio;
-    m_placed.clear();
+    m_blender.Begin(*image);
     for (int b = 0; b < 2; ++b) {
-        const Face face = b == 1 ? Face::Fallback : Face::Primary;
         const Batch& batch = m_batches[b];
         for (qsizetype i = 0; i < batch.glyphs.size(); ++i) {
-            const Mask& mask = MaskOf(face, batch.glyphs[i]);
-            const int x = qRound(batch.positions[i].x() * ratio) + mask.left;
-            const int y = qRound(batch.positions[i].y() * ratio) + mask.top;
-            if (mask.width > 0 && x < iw && y < ih && x + mask.width > 0 && y + mask.height > 0)
-                m_placed.push_back(Placed{x, y, &mask});
+            const GlyphMask& mask = m_masks.MaskOf(b == 1, batch.glyphs[i]);
+            m_blender.Place(qRound(batch.positions[i].x() * ratio) + mask.left,
+                            qRound(batch.positions[i].y() * ratio) + mask.top, mask);
         }
     }
-    if (m_placed.empty())
-        return true;
-    std::sort(m_placed.begin(), m_placed.end(),
-              [](const Placed& a, const Placed& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
-
-    // Row by row through every glyph crossing the row, left to right: the image is walked in memory
-    // order instead of one glyph's column of rows at a time, which misses the cache on every row.
-    const qsizetype stride = image->bytesPerLine();
-    std::uint8_t* bits = image->bits();
-    const QRgb colour = m_textColour | 0xFF000000u;
-    const std::uint32_t colourRb = colour & 0x00FF00FFu;
-    const std::uint32_t colourAg = (colour >> 8) & 0x00FF00FFu;
-    m_active.clear();
-    std::size_t next = 0;
-    int y = m_placed.front().y;
-    while (next < m_placed.size() || !m_active.empty()) {
-        if (m_active.empty())
-            y = std::max(y, m_placed[next].y);
-        for (; next < m_placed.size() && m_placed[next].y <= y; ++next) {
-            const Placed* p = &m_placed[next];
-            const auto at = std::upper_bound(m_active.begin(), m_active.end(), p->x,
-                                             [](int x, const Placed* q) { return x < q->x; });
-            m_active.insert(at, p);
-        }
-        if (y >= 0 && y < ih) {
-            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
-            for (const Placed* p : m_active) {
-                const Mask& mask = *p->mask;
-                const int xa = std::max(0, -p->x);
-                const int count = std::min(mask.width, iw - p->x) - xa;
-                const std::uint8_t* a =
-                    mask.alpha.data() + static_cast<std::size_t>(y - p->y) * mask.width + xa;
-                QRgb* dst = row + p->x + xa;
-                int x = BlendSpan(dst, a, 0, count, colour);
-                for (; x < count; ++x) {
-                    // Two channels per multiply; alpha 0 gives the pixel back unchanged.
-                    const std::uint32_t alpha = a[x];
-                    const std::uint32_t keep = 255 - alpha;
-                    const std::uint32_t d = dst[x];
-                    // The same rounding as BlendSpan, so a pixel never depends on where a span starts.
-                    std::uint32_t rb = (d & 0x00FF00FFu) * keep + colourRb * alpha + 0x00800080u;
-                    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-                    std::uint32_t ag = ((d >> 8) & 0x00FF00FFu) * keep + colourAg * alpha + 0x00800080u;
-                    ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
-                    dst[x] = ag | rb;
-                }
-            }
-        }
-        ++y;
-        std::erase_if(m_active, [y](const Placed* p) { return p->y + p->mask->height <= y; });
-    }
+    m_blender.Blend(m_textColour | 0xFF000000u);
     return true;
 }
 
@@ -477,10 +300,9 @@ void PageRenderer::Flush(QPainter& painter, bool vertical)
 {
     if (vertical) {
         for (int b = 0; b < 2; ++b) {
-            const Face face = b == 1 ? Face::Fallback : Face::Primary;
             Batch& batch = m_batches[b];
             for (qsizetype i = 0; i < batch.glyphs.size(); ++i)
-                batch.positions[i].rx() -= MaskOf(face, batch.glyphs[i]).advance / 2;
+                batch.positions[i].rx() -= m_masks.MaskOf(b == 1, batch.glyphs[i]).advance / 2;
         }
     }
     if (!BlendBatches(painter)) {
@@ -533,52 +355,12 @@ void PageRenderer::Flush(QPainter& painter, bool vertical)
     }
 }
 
-void PageRenderer::DrawRuledLines(QPainter& painter, const QRect& rect, int lines, bool vertical) const
-{
-    const QColor colour = ColourSetting(PARA_TEXT_LINE_COLOR);
-    // Each rule goes in the middle of the gap between one line's ink and the next line's, which
-    // the font's full height (far more than an em for CJK fonts) would overshoot at low line heights.
-    if (vertical) {
-        // Glyphs are centred on their column, one cell wide: halfway to the next column's centre.
-        const int first = rect.x() + rect.width() - m_cell - (m_pitch + 1) / 2;
-        for (int i = 0; i < lines; ++i)
-            painter.fillRect(QRect(first - i * m_pitch, rect.top(), 1, rect.height()), colour);
-    } else {
-        const int inkEnd = m_ascent + m_inkBottom;         // last ink row of the first line
-        const int nextInk = m_ascent + m_inkTop + m_pitch; // first ink row of the second
-        const int gap = nextInk - inkEnd - 1;
-        const int first = rect.top() + inkEnd + 1 + std::max(0, gap - 1) / 2;
-        for (int i = 0; i < lines; ++i)
-            painter.fillRect(QRect(rect.left(), first + i * m_pitch, rect.width(), 1), colour);
-    }
-}
-
-void PageRenderer::DrawPageNumber(QPainter& painter, const QRect& rect, int page, int numberPlace) const
-{
-    const QFont& font = m_titleFont;
-    const QFontMetrics fm(font);
-    const int height = m_titleHeight;
-    const QString number = QString::number(static_cast<long long>(page) + 1);
-    const int width = fm.horizontalAdvance(number);
-    const int right = rect.x() + rect.width();
-    int x = rect.left() + (rect.width() - width) / 2;
-    if (numberPlace == 1)
-        x = rect.left() + 2 * height;
-    else if (numberPlace == 2)
-        x = right - width - 2 * height;
-    painter.setFont(font);
-    painter.drawText(QPoint(x, rect.top() + rect.height() + 10 + fm.ascent()), number);
-}
-
 int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter, const QRect& rect,
                            int numberPlace)
 {
     SyncFonts();
-    SetMaskRatio(painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1);
-    // A book of rare characters must not grow the glyph cache without bound; dropped only here,
-    // between pages, since a page's placements point into it.
-    if (m_masks.size() >= kMaxMasks)
-        m_masks.clear();
+    m_masks.SetRatio(painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1);
+    m_masks.Trim();
     // The setting, as pagination reads it, so the drawn lines are the paginated ones.
     const bool vertical = ParaGetInt(PARA_VERTICAL_LINE) != 0;
     const PageGrid grid = PageGridFor(rect.size(), m_pitch, vertical);
@@ -616,7 +398,8 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
     // Only such a page pays for clipping, which sends the glyphs through the painter.
     if (m_overflow) {
         painter.save();
-        painter.setClipRect(vertical ? rect.adjusted(0, 0, 0, m_hangRoom) : rect.adjusted(0, 0, m_hangRoom, 0),
+        painter.setClipRect(vertical ? rect.adjusted(0, 0, 0, m_hangRoom)
+                                     : rect.adjusted(0, 0, m_hangRoom, 0),
                             Qt::IntersectClip);
         Flush(painter, vertical);
         painter.restore();
@@ -624,9 +407,11 @@ int PageRenderer::DrawPage(const TextBuffer& buffer, int page, QPainter& painter
         Flush(painter, vertical);
     }
     if (ParaGetInt(PARA_TEXT_SHOW_LINE) != 0)
-        DrawRuledLines(painter, rect, grid.lines, vertical);
+        DrawRuledLines(painter, rect, grid.lines, vertical,
+                       RuleMetrics{m_ascent, m_inkTop, m_inkBottom, m_cell, m_pitch},
+                       ColourSetting(PARA_TEXT_LINE_COLOR));
     if (numberPlace != 0 && ParaGetInt(PARA_SHOW_BOOK) != 0)
-        DrawPageNumber(painter, rect, page, numberPlace);
+        DrawPageNumber(painter, rect, page, numberPlace, m_titleFont, m_titleHeight);
     painter.restore();
     m_shown = {};
     return pos - start;

@@ -1,6 +1,9 @@
 // PageRenderer: draws the text of one page, horizontal lines or vertical columns, with its page number.
 #pragma once
 
+#include "layout/glyphmaskcache.h"
+#include "layout/maskblend.h"
+
 #include <QFont>
 #include <QList>
 #include <QPointF>
@@ -12,7 +15,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -74,22 +76,7 @@ private:
         QPointF at; // on the baseline: the left end in horizontal writing, the centre in vertical
     };
 
-    // A glyph's coverage as the painter would draw it at the mask ratio, trimmed to its ink, placed
-    // from the pen position in device pixels; the advance is in page pixels.
-    struct Mask
-    {
-        int left = 0;
-        int top = 0;
-        int width = 0;
-        int height = 0;
-        qreal advance = 0;
-        std::vector<std::uint8_t> alpha;
-    };
-
     void SyncFonts();
-    // Masks at `ratio` device pixels per page pixel: the painter's image on a high-density screen.
-    void SetMaskRatio(qreal ratio);
-    const Mask& MaskOf(Face face, quint32 glyph);
     // Blends the gathered glyphs straight into a 32-bit image; false when the painter's target or
     // state needs the painter itself (another format, a transform, clipping, opacity).
     bool BlendBatches(QPainter& painter);
@@ -103,10 +90,8 @@ private:
     std::int32_t DrawVertical(const char16_t* text, std::int32_t pos, std::int32_t end, const QRect& rect,
                               int lines, int lineLength);
     void Flush(QPainter& painter, bool vertical);
-    void DrawRuledLines(QPainter& painter, const QRect& rect, int lines, bool vertical) const;
     void DrawHighlight(QPainter& painter, const char16_t* text, std::int32_t pos, std::int32_t end,
                        const QRect& rect, int lines, int lineLength, bool vertical) const;
-    void DrawPageNumber(QPainter& painter, const QRect& rect, int page, int numberPlace) const;
 
     // The page being drawn, in the shown form: units[i - begin] for begin <= i < end.
     struct ShownRange
@@ -127,10 +112,6 @@ private:
     bool m_synced = false;
     QRawFont m_primary;
     QRawFont m_fallback;
-    // The same faces at the mask ratio's pixel size; the page pixel ones stand in at ratio 1.
-    qreal m_maskRatio = 1;
-    QRawFont m_primaryMasks;
-    QRawFont m_fallbackMasks;
     QFont m_titleFont; // page numbers; looked up with the reading font, not per page
     int m_titleHeight = 0;
     int m_ascent = 0;
@@ -139,16 +120,9 @@ private:
     int m_inkBottom = 0;
     int m_cell = 0;
     int m_pitch = 0;
-    std::vector<std::uint32_t> m_glyphCache;         // per BMP unit: face in the top 2 bits, glyph below
-    std::unordered_map<std::uint32_t, Mask> m_masks; // by face and glyph, as in m_glyphCache
-    struct Placed
-    {
-        int x;
-        int y;
-        const Mask* mask;
-    };
-    std::vector<Placed> m_placed;
-    std::vector<const Placed*> m_active;
+    std::vector<std::uint32_t> m_glyphCache; // per BMP unit: face in the top 2 bits, glyph below
+    GlyphMaskCache m_masks;
+    MaskBlender m_blender;
     QRgb m_textColour = 0;
     // A unit wider than the line was put on the page; its glyph must not reach past the page.
     bool m_overflow = false;

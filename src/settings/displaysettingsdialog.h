@@ -1,10 +1,9 @@
 // DisplaySettingsDialog: the look of the book, changed live on a sample page and kept or undone.
 #pragma once
 
+#include "settings/displaychoices.h"
 #include "settings/parablock.h"
 #include "ui/growabledialog.h"
-
-#include <array>
 
 class CColourPicker;
 class QCheckBox;
@@ -13,16 +12,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class SettingsPreview;
-
-// A preset of text, page and ruled-line colours.
-struct ColourScheme
-{
-    const char16_t* name;
-    COLORREF text;
-    COLORREF page;
-    COLORREF line;
-};
-extern const std::array<ColourScheme, 11> kColourSchemes;
 
 // Every change goes to theParaBlock in memory at once, so the sample and the view behind show it;
 // nothing reaches the settings file before OK, which writes only the keys that changed. Cancel (or
@@ -47,6 +36,14 @@ public slots:
     void reject() override;
 
 private:
+    // Control ids, also carried by the colour pickers' notifications.
+    static constexpr int kIdDeskColour = 1009;
+    static constexpr int kIdCoverColour = 1007;
+    static constexpr int kIdPageColour = 1004;
+    static constexpr int kIdTextColour = 1005;
+    static constexpr int kIdLineColour = 1006;
+
+    // The controls, laid out, and the lists' entries.
     void BuildControls();
     void FillLists();
     void SelectCurrentValues();

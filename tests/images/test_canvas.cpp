@@ -20,6 +20,17 @@ CxImage Canvas(int w, int h, COLORREF fill = 0)
     return c;
 }
 
+// Each pixel encodes its own column (red) and stored row (green).
+CxImage CoordinatePicture(int w, int h)
+{
+    CxImage pic;
+    pic.Create(w, h, 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            FillImageRect(pic, {x, y, x + 1, y + 1}, RGBRef(x, y, 7));
+    return pic;
+}
+
 // Pixels of `canvas` equal to `colour`, as a count.
 int Count(const CxImage& canvas, COLORREF colour)
 {
@@ -78,12 +89,7 @@ TEST(Canvas, ShadeScalesEveryChannel)
 
 TEST(Canvas, TilingRepeatsFromTheRectanglesFirstRowAndColumn)
 {
-    // Each picture pixel encodes its own column (red) and stored row (green).
-    CxImage pic;
-    pic.Create(128, 5, 24);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 128; ++x)
-            FillImageRect(pic, {x, y, x + 1, y + 1}, RGBRef(x, y, 7));
+    const CxImage pic = CoordinatePicture(128, 5);
     CxImage c = Canvas(320, 12);
     TileImage(c, pic, {10, 1, 310, 12});
     for (int i : {0, 1, 127, 128, 255, 256, 299}) {
@@ -109,6 +115,39 @@ TEST(Canvas, TilingRepeatsFromTheRectanglesFirstRowAndColumn)
     TileImage(c, indexed, {0, 0, 320, 12});
     TileImage(c, CxImage(), {0, 0, 320, 12});
     EXPECT_EQ(0, std::memcmp(before.Block(), c.Block(), c.BlockSize()));
+}
+
+TEST(Canvas, PiecesTiledFromOneOriginJoinUpAsOneTiling)
+{
+    const CxImage pic = CoordinatePicture(7, 5);
+    CxImage whole = Canvas(40, 30);
+    TileImage(whole, pic, {3, 2, 37, 29});
+    // A ring of four bands and the hole, tiled apart, with the origin of the whole.
+    const ImageRect pieces[] = {{3, 2, 37, 8}, {3, 20, 37, 29}, {3, 8, 11, 20}, {30, 8, 37, 20}, {11, 8, 30, 20}};
+    CxImage apart = Canvas(40, 30);
+    for (const ImageRect& r : pieces)
+        TileImage(apart, pic, r, 3, 2);
+    EXPECT_EQ(0, std::memcmp(whole.Block(), apart.Block(), whole.BlockSize()));
+    // An origin right of and above the rectangle wraps back into the picture.
+    CxImage c = Canvas(20, 20);
+    TileImage(c, pic, {0, 0, 20, 20}, 9, 13);
+    EXPECT_EQ(c.PixelAt(0, 0).red, 5);   // (0 - 9) mod 7
+    EXPECT_EQ(c.PixelAt(0, 0).green, 2); // (0 - 13) mod 5
+    EXPECT_EQ(c.PixelAt(19, 19).red, 3);
+    EXPECT_EQ(c.PixelAt(19, 19).green, 1);
+}
+
+TEST(Canvas, MappedChannelsGoThroughTheTableInsideTheRectangleOnly)
+{
+    CxImage c = Canvas(6, 4, RGBRef(10, 20, 30));
+    std::array<std::uint8_t, 256> table{};
+    for (int v = 0; v < 256; ++v)
+        table[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(255 - v);
+    MapImageRect(c, {4, -2, 9, 2}, table);
+    EXPECT_EQ(c.PixelAt(4, 0), Rgb(RGBRef(245, 235, 225)));
+    EXPECT_EQ(c.PixelAt(5, 1), Rgb(RGBRef(245, 235, 225)));
+    EXPECT_EQ(c.PixelAt(3, 0), Rgb(RGBRef(10, 20, 30)));
+    EXPECT_EQ(c.PixelAt(4, 2), Rgb(RGBRef(10, 20, 30)));
 }
 
 TEST(Canvas, FrameIncludesTheRightColumnAndBottomRowButNotTheirCorner)

@@ -13,6 +13,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -577,5 +578,76 @@ TEST_F(PageRender, RuledLinesStayBetweenTheLinesAtEveryLineHeight)
                 EXPECT_FALSE(ink[static_cast<std::size_t>(rules[static_cast<std::size_t>(k)])])
                     << "percent index " << percent << " vertical " << vertical << " rule " << k;
         }
+    }
+}
+
+TEST_F(PageRender, PainterPathDrawsTheGlyphsOfTheDirectBlendWhereItDoes)
+{
+    // A clip sends the glyphs through the painter, as a page with a too-wide unit does; a clip
+    // covering the whole picture must draw the same glyphs in the same places. Two differences are
+    // the painter's own: it blends text coverage gamma-corrected where the direct blend is linear,
+    // so a value differs, but as one fixed, never falling function of the direct value; and it
+    // places vertical writing's half-advance positions between pixels where the direct blend
+    // rounds them, so there ink may move by a pixel.
+    std::u16string text;
+    for (int i = 0; i < 12; ++i)
+        text += u"\u5929\u5730\u7384\u9EC4\uFF0C\u5B87\u5B99\u6D2A\u8352\u3002Latin gjpqy "
+                u"0123\u201C\u4E66\u201D\r\n";
+    const QSize pageSize(420, 300);
+    for (const int vertical : {0, 1}) {
+        SCOPED_TRACE(vertical);
+        SetInt(PARA_VERTICAL_LINE, vertical);
+        ASSERT_TRUE(RebuildTextMetrics());
+        auto buffer = MakeBuffer(text);
+        buffer->Paginate(pageSize);
+        QImage pictures[2];
+        for (const bool clipped : {false, true}) {
+            QImage& image = pictures[clipped ? 1 : 0];
+            image = QImage(pageSize + QSize(20, 60), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            if (clipped)
+                painter.setClipRect(image.rect());
+            buffer->DrawPage(0, painter, QRect(QPoint(10, 10), pageSize), 0);
+        }
+        const QImage& direct = pictures[0];
+        const QImage& painted = pictures[1];
+        ASSERT_GT(InkIn(direct, direct.rect()), 5000);
+        EXPECT_EQ(InkBox(direct, direct.rect()), InkBox(painted, painted.rect()));
+        if (vertical == 0) {
+            std::array<int, 256> painterValue;
+            painterValue.fill(-1);
+            int mismatches = 0;
+            for (int y = 0; y < direct.height(); ++y)
+                for (int x = 0; x < direct.width(); ++x) {
+                    int& seen = painterValue[static_cast<std::size_t>(qRed(direct.pixel(x, y)))];
+                    const int value = qRed(painted.pixel(x, y));
+                    mismatches += seen >= 0 && seen != value;
+                    seen = value;
+                }
+            EXPECT_EQ(mismatches, 0);
+            EXPECT_EQ(painterValue[255], 255);
+            int last = -1;
+            for (const int value : painterValue) {
+                if (value >= 0) {
+                    EXPECT_GE(value, last);
+                    last = value;
+                }
+            }
+            continue;
+        }
+        // Every inked pixel of either picture has ink within a pixel in the other.
+        auto inkNear = [](const QImage& image, int x, int y) {
+            return InkIn(image, QRect(x - 1, y - 1, 3, 3)) > 0;
+        };
+        int strays = 0;
+        for (int y = 0; y < direct.height(); ++y)
+            for (int x = 0; x < direct.width(); ++x) {
+                if (qGray(direct.pixel(x, y)) < 128 && !inkNear(painted, x, y))
+                    ++strays;
+                if (qGray(painted.pixel(x, y)) < 128 && !inkNear(direct, x, y))
+                    ++strays;
+            }
+        EXPECT_EQ(strays, 0);
     }
 }
