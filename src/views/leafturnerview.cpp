@@ -12,18 +12,13 @@
 #include "views/readingrender.h"
 #include "views/viewhost.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
-#include <cstdio>
-#include <unistd.h>
 
 CLeafturnerView::CLeafturnerView(CLeafturnerDoc* document, ViewHost* host, QWidget* parent)
     : QAbstractScrollArea(parent), CMyView(document), m_host(host)
@@ -521,40 +516,6 @@ void CLeafturnerView::Repaint()
     viewport()->update();
 }
 
-namespace {
-
-// Milliseconds since this process was started, from the kernel's own clock of it.
-double MillisecondsSinceProcessStart()
-{
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    QFile uptime(QStringLiteral("/proc/uptime"));
-    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray line = stat.readAll();
-    // Field 22 (start time in clock ticks) counts from after the command name's closing parenthesis.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 20)
-        return -1;
-    const double startTicks = fields[19].toDouble();
-    const double now = uptime.readAll().split(' ').value(0).toDouble();
-    return (now - startTicks / static_cast<double>(sysconf(_SC_CLK_TCK))) * 1000.0;
-}
-
-// The start-up benchmark runs the reader with LEAFTURNER_EXIT_AFTER_FIRST_PAINT set: the first page
-// that reaches the screen reports the time since start and ends the program.
-void ReportFirstPaint()
-{
-    static bool reported = false;
-    if (reported || qEnvironmentVariableIsEmpty("LEAFTURNER_EXIT_AFTER_FIRST_PAINT"))
-        return;
-    reported = true;
-    std::fprintf(stdout, "first-paint-ms: %.0f\n", MillisecondsSinceProcessStart());
-    std::fflush(stdout);
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-}
-
-} // namespace
-
 void CLeafturnerView::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());
@@ -564,5 +525,5 @@ void CLeafturnerView::paintEvent(QPaintEvent*)
     }
     painter.drawImage(0, 0, ComposePage(m_currentPage));
     if (Buffer() && m_pageCount > 0)
-        ReportFirstPaint();
+        emit PagePainted();
 }
