@@ -5,6 +5,7 @@
 #include "app/autoturn.h"
 #include "app/chapterpanecommand.h"
 #include "app/filelistcommand.h"
+#include "app/firstpaintreport.h"
 #include "app/fullscreen.h"
 #include "app/historycommand.h"
 #include "app/mainframe.h"
@@ -23,6 +24,7 @@
 #include "settings/profile.h"
 #include "settings/readingposition.h"
 #include "ui/commandids.h"
+#include "views/leafturnerview.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -82,6 +84,11 @@ bool CLeafturnerApp::InitInstance(const QStringList& args)
     m_frame->LoadBarState();
     m_frame->CreateInitialView();
     m_frame->UpdateRecentFiles();
+    if (ExitAfterFirstPaintRequested()) {
+        if (auto* reading = qobject_cast<CLeafturnerView*>(m_frame->ActiveViewWidget()))
+            QObject::connect(reading, &CLeafturnerView::PagePainted, reading, &ReportFirstPaintAndExit,
+                             Qt::SingleShotConnection);
+    }
 
     QString file;
     for (const QString& a : args) {

@@ -138,6 +138,9 @@ private:
     QAction* MakeAction(int id, const QString& text, const QKeySequence& key = {});
     bool InstallView(bool editView);
 
+    // The title without a book, and the tray icon's tooltip.
+    static inline const QString kTitle = QStringLiteral("Leafturner");
+
     CLeafturnerApp* m_app;
     CLeafturnerDoc* m_document;
     QHash<int, QAction*> m_actions;

@@ -60,6 +60,10 @@ public:
     void GoToScrollToLine(int) override {}
     void GoToPushStatus() override;
 
+signals:
+    // A page of the book (not a page-turn frame, not the empty desk) was drawn.
+    void PagePainted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -1,4 +1,4 @@
-// CMyRichEditView: loading and committing the text, positions, commands, find and replace, painting.
+// CMyRichEditView: loading and committing the text, positions, the column, the scroll bar and painting.
 #include "views/myricheditview.h"
 
 #include "document/leafturnerdoc.h"
@@ -6,27 +6,18 @@
 #include "layout/bookbackground.h"
 #include "layout/pagegeometry.h"
 #include "layout/textmetrics.h"
-#include "library/addbookmarkdialog.h"
-#include "settings/displaysettingsdialog.h"
 #include "settings/messagesink.h"
 #include "settings/parablock.h"
 #include "settings/readingposition.h"
 #include "ui/colourpalette.h"
-#include "ui/commandids.h"
-#include "ui/waitcursor.h"
 #include "views/myrichedit.h"
 #include "views/readingrender.h"
 #include "views/viewhost.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRadioButton>
-#include <QScreen>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWheelEvent>
@@ -35,27 +26,6 @@
 #include <new>
 
 namespace {
-
-CMyRichEditView::EditToolHandler& ToolHandler()
-{
-    static CMyRichEditView::EditToolHandler handler;
-    return handler;
-}
-
-bool SameText(const QString& a, const QString& b, bool matchCase)
-{
-    return a.size() == b.size() && a.compare(b, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
-}
-
-QTextDocument::FindFlags FlagsOf(const FindSettings& search)
-{
-    QTextDocument::FindFlags flags;
-    if (search.matchCase)
-        flags |= QTextDocument::FindCaseSensitively;
-    if (search.wholeWord)
-        flags |= QTextDocument::FindWholeWords;
-    return flags;
-}
 
 // Desk, cover and paper around the edit column, composed as the reading view composes its book.
 QImage ComposeEditBackground(QSize clientSize, const QRect& book)
@@ -74,11 +44,6 @@ QImage ComposeEditBackground(QSize clientSize, const QRect& book)
 
 } // namespace
 
-void CMyRichEditView::SetEditToolHandler(EditToolHandler handler)
-{
-    ToolHandler() = std::move(handler);
-}
-
 CMyRichEditView::CMyRichEditView(CLeafturnerDoc* document, ViewHost* host, QWidget* parent)
     : QAbstractScrollArea(parent), CMyView(document), m_host(host)
 {
@@ -92,6 +57,7 @@ CMyRichEditView::CMyRichEditView(CLeafturnerDoc* document, ViewHost* host, QWidg
 
     m_edit = new CMyRichEdit(this, viewport());
     setFocusProxy(m_edit);
+    m_find = std::make_unique<FindReplaceController>(m_edit, this, [this] { return m_loaded; });
     ApplyFormats();
 
     QScrollBar* bar = verticalScrollBar();
@@ -118,6 +84,11 @@ CMyRichEditView::~CMyRichEditView()
 TextBuffer* CMyRichEditView::Buffer() const
 {
     return GetDocument() ? GetDocument()->Buffer() : nullptr;
+}
+
+bool CMyRichEditView::FindNext()
+{
+    return m_find->FindNext();
 }
 
 bool CMyRichEditView::IsTextModified() const
@@ -410,317 +381,3 @@ void CMyRichEditView::PostCommand(int id)
 }
 
 // ---- commands
-
-bool CMyRichEditView::OnCmdMsg(int id)
-{
-    switch (id) {
-    case Cmd::EditCut:
-        m_edit->cut();
-        return true;
-    case Cmd::EditCopy:
-        m_edit->copy();
-        return true;
-    case Cmd::EditPaste:
-        m_edit->paste();
-        return true;
-    case Cmd::EditClear:
-        if (!m_edit->isReadOnly()) {
-            QTextCursor cursor = m_edit->textCursor();
-            cursor.removeSelectedText();
-            m_edit->setTextCursor(cursor);
-        }
-        return true;
-    case Cmd::EditUndo:
-        m_edit->undo();
-        return true;
-    case Cmd::EditRedo:
-        m_edit->redo();
-        return true;
-    case Cmd::EditFind:
-        OpenFindDialog(false);
-        return true;
-    case Cmd::EditReplace:
-        OpenFindDialog(true);
-        return true;
-    case Cmd::EditRepeat:
-        if (!LastFindSettings().findWhat.isEmpty())
-            FindNext();
-        return true;
-    case Cmd::Reformat:
-    case Cmd::RepairGarbled:
-        if (!ToolHandler())
-            return false;
-        ToolHandler()(*this, id);
-        return true;
-    case Cmd::GoToPage:
-        if (Buffer()) {
-            GoToPageDialog dialog(this, this);
-            dialog.exec();
-        }
-        return true;
-    case Cmd::AddBookmark:
-        if (Buffer())
-            RunAddBookmarkDialog(window(), GetDocument()->PathName(), OffsetUnderMouse());
-        return true;
-    case Cmd::DisplaySettings:
-        if (RunDisplaySettingsDialog(window(), nullptr))
-            SettingsChanged();
-        else
-            viewport()->update();
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CMyRichEditView::OnUpdateCmdUI(int id, CmdUI& ui)
-{
-    const bool selection = m_edit->textCursor().hasSelection();
-    const bool writable = !m_edit->isReadOnly();
-    const bool hasText = m_loaded && m_edit->TextLength() > 0;
-    switch (id) {
-    case Cmd::EditCut:
-    case Cmd::EditClear:
-        ui.enabled = selection && writable;
-        return true;
-    case Cmd::EditCopy:
-        ui.enabled = selection;
-        return true;
-    case Cmd::EditPaste:
-        ui.enabled = writable && m_edit->canPaste();
-        return true;
-    case Cmd::EditUndo:
-        ui.enabled = writable && m_edit->document()->isUndoAvailable();
-        return true;
-    case Cmd::EditRedo:
-        ui.enabled = writable && m_edit->document()->isRedoAvailable();
-        return true;
-    case Cmd::EditFind:
-    case Cmd::EditReplace:
-        ui.enabled = hasText;
-        return true;
-    case Cmd::EditRepeat:
-        ui.enabled = hasText && !LastFindSettings().findWhat.isEmpty();
-        return true;
-    case Cmd::Reformat:
-        if (!ToolHandler())
-            return false;
-        ui.enabled = hasText;
-        return true;
-    case Cmd::RepairGarbled:
-        if (!ToolHandler())
-            return false;
-        ui.enabled = selection && writable;
-        return true;
-    case Cmd::GoToPage:
-    case Cmd::AddBookmark:
-        ui.enabled = Buffer() != nullptr;
-        return true;
-    case Cmd::DisplaySettings:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// ---- find and replace
-
-void CMyRichEditView::OpenFindDialog(bool replace)
-{
-    m_firstSearch = true;
-    if (m_dialog) {
-        if (m_dialog->IsReplaceDialog() == replace) {
-            m_dialog->show();
-            m_dialog->raise();
-            m_dialog->activateWindow();
-            return;
-        }
-        FindReplaceDialog* other = m_dialog;
-        m_dialog = nullptr;
-        other->close();
-    }
-    FindSettings search = LastFindSettings();
-    const QString selected = m_edit->SelectedTextWithCrs(m_edit->textCursor());
-    if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator) && !selected.contains(u'\r') &&
-        !selected.contains(u'\n'))
-        search.findWhat = selected;
-    m_dialog = new FindReplaceDialog(replace, search, this);
-    connect(m_dialog, &FindReplaceDialog::FindNextRequested, this, [this] { FindNext(); });
-    connect(m_dialog, &FindReplaceDialog::ReplaceRequested, this, &CMyRichEditView::ReplaceCurrent);
-    connect(m_dialog, &FindReplaceDialog::ReplaceAllRequested, this, &CMyRichEditView::ReplaceAll);
-    // What was typed is kept for the next dialog and F3, even without a search.
-    connect(m_dialog, &QDialog::finished, this, [dialog = m_dialog.data()] {
-        if (!dialog->FindEdit()->text().isEmpty())
-            LastFindSettings() = dialog->Settings();
-    });
-    m_dialog->show();
-    m_dialog->raise();
-    m_dialog->activateWindow();
-}
-
-FindSettings CMyRichEditView::CurrentSearch()
-{
-    if (m_dialog)
-        LastFindSettings() = m_dialog->Settings();
-    return LastFindSettings();
-}
-
-QTextCursor CMyRichEditView::Search(const FindSettings& search, int from, int to, bool backward) const
-{
-    const QString& what = search.findWhat;
-    const int n = static_cast<int>(what.size());
-    if (n == 0 || from < 0 || to - from < n)
-        return {};
-    QTextCursor hit;
-    if (backward) {
-        // A backward search from p finds a match starting before p; this one must end by `to`.
-        hit = m_edit->Find(what, to - n + 1, FlagsOf(search) | QTextDocument::FindBackward);
-        if (hit.isNull() || hit.selectionStart() < from)
-            return {};
-    } else {
-        hit = m_edit->Find(what, from, FlagsOf(search));
-        if (hit.isNull() || hit.selectionEnd() > to)
-            return {};
-    }
-    return hit;
-}
-
-bool CMyRichEditView::FindNext()
-{
-    const FindSettings search = CurrentSearch();
-    if (search.findWhat.isEmpty() || !m_loaded)
-        return false;
-    WaitCursor wait;
-    const QTextCursor selection = m_edit->textCursor();
-    const int selStart = selection.selectionStart();
-    const int selEnd = selection.selectionEnd();
-    QTextDocument* doc = m_edit->document();
-    if (m_firstSearch) {
-        m_firstSearch = false;
-        m_wrapped = false;
-        m_origin = QTextCursor(doc);
-        m_origin.setPosition(selStart);
-    }
-    const int length = m_edit->TextLength();
-    const int n = static_cast<int>(search.findWhat.size());
-    const int origin = m_origin.isNull() ? 0 : std::min(m_origin.position(), length);
-    QTextCursor hit;
-    // Runs to the end of the text, then once from the other end back to where the search began; a
-    // match lying across that point is found in the second part.
-    if (search.down) {
-        const int from = selStart + (selection.hasSelection() ? 1 : 0);
-        const int wrapEnd = std::min(length, origin + n - 1);
-        hit = Search(search, from, m_wrapped ? wrapEnd : length, false);
-        if (hit.isNull() && !m_wrapped && origin >= 1) {
-            m_wrapped = true;
-            hit = Search(search, 0, wrapEnd, false);
-        }
-    } else {
-        const int to = selection.hasSelection() ? selEnd - 1 : selStart;
-        const int wrapStart = std::max(0, origin - n + 1);
-        hit = Search(search, m_wrapped ? wrapStart : 0, to, true);
-        if (hit.isNull() && !m_wrapped && origin < length) {
-            m_wrapped = true;
-            hit = Search(search, wrapStart, length, true);
-        }
-    }
-    if (hit.isNull()) {
-        m_firstSearch = true;
-        TextNotFound();
-        return false;
-    }
-    m_edit->setTextCursor(hit);
-    m_edit->ensureCursorVisible();
-    KeepDialogOffHit(hit);
-    return true;
-}
-
-void CMyRichEditView::KeepDialogOffHit(const QTextCursor& hit)
-{
-    if (!m_dialog || !m_dialog->isVisible())
-        return;
-    QTextCursor start(hit);
-    start.setPosition(hit.selectionStart());
-    const QRect caret = m_edit->cursorRect(start);
-    const QRect spot(m_edit->viewport()->mapToGlobal(caret.topLeft()), caret.size());
-    const QRect frame = m_dialog->frameGeometry();
-    if (!frame.intersects(spot))
-        return;
-    const QScreen* screen = m_dialog->screen() ? m_dialog->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const int above = spot.top() - 20 - frame.height();
-    if (above >= area.top()) {
-        m_dialog->move(frame.left(), above);
-        return;
-    }
-    const int below = spot.bottom() + 40;
-    if (below + frame.height() <= area.bottom() + 1)
-        m_dialog->move(frame.left(), below);
-}
-
-void CMyRichEditView::ReplaceCurrent()
-{
-    const FindSettings search = CurrentSearch();
-    if (search.findWhat.isEmpty() || m_edit->isReadOnly())
-        return;
-    QTextCursor selection = m_edit->textCursor();
-    if (SameText(m_edit->SelectedTextWithCrs(selection), search.findWhat, search.matchCase)) {
-        selection.insertText(search.replaceWith);
-        m_edit->setTextCursor(selection);
-    }
-    FindNext();
-}
-
-void CMyRichEditView::ReplaceAll()
-{
-    FindSettings search = CurrentSearch();
-    if (search.findWhat.isEmpty() || m_edit->isReadOnly())
-        return;
-    search.down = true;
-    LastFindSettings().down = true;
-    if (m_dialog)
-        m_dialog->DownButton()->setChecked(true);
-    if (!SameText(m_edit->SelectedTextWithCrs(m_edit->textCursor()), search.findWhat, search.matchCase) &&
-        !FindNext())
-        return;
-    WaitCursor wait;
-    QTextDocument* doc = m_edit->document();
-    const QTextDocument::FindFlags flags = FlagsOf(search);
-    const int start = m_edit->textCursor().selectionStart();
-    // Every occurrence once: from the first one to the end, then from the top up to where it began.
-    // The stop mark moves with the replacements before it.
-    QTextCursor stop(doc);
-    stop.setPosition(start);
-    stop.setKeepPositionOnInsert(true);
-    QTextCursor edit(doc);
-    QTextCursor last;
-    edit.beginEditBlock();
-    for (int pos = start;;) {
-        QTextCursor hit = m_edit->Find(search.findWhat, pos, flags);
-        if (hit.isNull())
-            break;
-        hit.insertText(search.replaceWith);
-        pos = hit.position();
-        last = hit;
-    }
-    for (int pos = 0;;) {
-        QTextCursor hit = m_edit->Find(search.findWhat, pos, flags);
-        if (hit.isNull() || hit.selectionEnd() > stop.position())
-            break;
-        hit.insertText(search.replaceWith);
-        pos = hit.position();
-        last = hit;
-    }
-    edit.endEditBlock();
-    if (!last.isNull())
-        m_edit->setTextCursor(last);
-    m_firstSearch = true;
-}
-
-void CMyRichEditView::TextNotFound()
-{
-    ++m_beeps;
-    QApplication::beep();
-}

@@ -3,14 +3,13 @@
 #pragma once
 
 #include "document/myview.h"
-#include "views/findreplacedialog.h"
+#include "views/findreplacecontroller.h"
 #include "views/gotopagedialog.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
-#include <QPointer>
-#include <QTextCursor>
 #include <functional>
+#include <memory>
 
 class CMyRichEdit;
 class QTimer;
@@ -41,11 +40,8 @@ public:
     bool OnCmdMsg(int id) override;
     bool OnUpdateCmdUI(int id, CmdUI& ui) override;
 
-    // Find and replace with the dialog's (or else the last) search; false when nothing was found.
+    // Find with the dialog's (or else the last) search; false when nothing was found.
     bool FindNext();
-    void ReplaceCurrent();
-    void ReplaceAll();
-    void TextNotFound();
 
     // The display settings changed: fonts, colours, the column and the background are applied again;
     // selection and modified state stay.
@@ -57,12 +53,12 @@ public:
     static void SetEditToolHandler(EditToolHandler handler);
 
     CMyRichEdit* Edit() const { return m_edit; }
-    FindReplaceDialog* FindDialog() const { return m_dialog; }
+    FindReplaceDialog* FindDialog() const { return m_find->Dialog(); }
     // Where the control sits in the view's client area.
     QRect EditColumn() const;
     int LineCount() const;
     int FirstVisibleLine() const;
-    int BeepCount() const { return m_beeps; }
+    int BeepCount() const { return m_find->BeepCount(); }
 
     void ShowContextMenuAt(const QPoint& globalPos);
     void ShowContextMenuAtMiddle();
@@ -91,10 +87,6 @@ private:
     void SyncScrollBar(bool force);
     void OnScrollAction(int action);
     void PlaceCaretAtTop();
-    void OpenFindDialog(bool replace);
-    FindSettings CurrentSearch();
-    QTextCursor Search(const FindSettings& search, int from, int to, bool backward) const;
-    void KeepDialogOffHit(const QTextCursor& hit);
 
     ViewHost* m_host;
     CMyRichEdit* m_edit = nullptr;
@@ -105,11 +97,5 @@ private:
     int m_barLines = -1;
     int m_barFirst = -1;
     int m_barPage = -1;
-    // Find state: a new dialog starts a new search, whose origin is kept as a cursor so that it
-    // moves with edits before it.
-    bool m_firstSearch = true;
-    bool m_wrapped = false;
-    QTextCursor m_origin;
-    QPointer<FindReplaceDialog> m_dialog;
-    int m_beeps = 0;
+    std::unique_ptr<FindReplaceController> m_find;
 };

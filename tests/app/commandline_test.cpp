@@ -1,7 +1,9 @@
-// Both programs' --help, --version and refused options, run as a shell would run them.
+// Both programs' --help, --version and refused options, run as a shell would run them; the reader's
+// first-paint exit for the start-up benchmark.
 #include "support/cliprocess.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,9 +16,12 @@ struct Outcome
     QString err;
 };
 
-Outcome Start(const QString& program, const QStringList& args, bool display)
+Outcome Start(const QString& program, const QStringList& args, bool display,
+              const QString& extraVariable = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!extraVariable.isEmpty())
+        env.insert(extraVariable, QStringLiteral("1"));
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     if (display)
@@ -27,17 +32,22 @@ Outcome Start(const QString& program, const QStringList& args, bool display)
     return {run.exitCode, run.Text(), run.err};
 }
 
+// A book of one line in `dir`.
+QString WriteBook(const QTemporaryDir& dir)
+{
+    const QString book = dir.filePath(QStringLiteral("书.txt"));
+    QFile f(book);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("一本书\n");
+    return book;
+}
+
 TEST(CommandLine, HelpVersionAndRefusedOptions)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString profile = dir.filePath(QStringLiteral("profile"));
-    const QString book = dir.filePath(QStringLiteral("书.txt"));
-    {
-        QFile f(book);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("一本书\n");
-    }
+    const QString book = WriteBook(dir);
     const QString reader = QStringLiteral(LT_READER_PATH);
     const QString cli = QStringLiteral(LT_CLI_PATH);
     const QString version = QStringLiteral(LT_VERSION);
@@ -125,6 +135,21 @@ TEST(CommandLine, HelpVersionAndRefusedOptions)
             EXPECT_TRUE(run.out.isEmpty()) << what;
         }
     }
+}
+
+// The start-up benchmark's run: the book's first page is painted, the time since start printed, and
+// the reader ends by itself.
+TEST(CommandLine, ExitAfterFirstPaintReportsTheTime)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString book = WriteBook(dir);
+    const Outcome run = Start(QStringLiteral(LT_READER_PATH),
+                              {QStringLiteral("--profile"), dir.filePath(QStringLiteral("profile")), book},
+                              true, QStringLiteral("LEAFTURNER_EXIT_AFTER_FIRST_PAINT"));
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^first-paint-ms: \\d+\n$")).match(run.out).hasMatch())
+        << run.out.toStdString();
 }
 
 } // namespace
