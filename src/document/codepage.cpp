@@ -1,19 +1,17 @@
 // The iconv-backed ANSI and named code pages.
 #include "document/codepage.h"
 
-#include "document/codepage_p.h"
+#include "document/bytescan_p.h"
 
 #include <QLocale>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <emmintrin.h>
 #include <iconv.h>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <tmmintrin.h>
 #include <utility>
 #include <vector>
 
@@ -243,20 +241,6 @@ namespace {
 
 constexpr std::size_t kNoIconv = static_cast<std::size_t>(-1);
 
-// Start of the next run of at least 16 ASCII bytes in data[from..n), or n. Such runs are taken
-// without iconv; shorter ones are left in iconv's window, one call per stretch of text being cheaper.
-std::size_t NextAsciiRun(const std::uint8_t* data, std::size_t from, std::size_t n)
-{
-    std::size_t k = from;
-    while (k + 16 <= n) {
-        const int mask = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + k)));
-        if (mask == 0)
-            return k;
-        k += static_cast<std::size_t>(32 - __builtin_clz(static_cast<unsigned>(mask)));
-    }
-    return n;
-}
-
 // Decodes ANSI bytes. Writing: `out` holds `cap` units. Counting (`out` == nullptr): converts into a
 // scratch buffer and only counts. Bytes that start no character become U+FFFD.
 std::size_t DecodeAnsi(iconv_t cd, bool ascii, const std::uint8_t* data, std::size_t n, char16_t* out,
@@ -284,7 +268,7 @@ std::size_t DecodeAnsi(iconv_t cd, bool ascii, const std::uint8_t* data, std::si
         if (!counting && w == room)
             break;
         if (ascii) {
-            std::size_t run = AsciiRun(data + i, n - i);
+            std::size_t run = ByteScan::AsciiRun(data + i, n - i);
             if (counting) {
                 flushed += run;
             } else {
@@ -297,7 +281,9 @@ std::size_t DecodeAnsi(iconv_t cd, bool ascii, const std::uint8_t* data, std::si
             if (i >= n)
                 break;
         }
-        std::size_t end = ascii ? NextAsciiRun(data, i, n) : n;
+        // Only runs of sixteen ASCII bytes or more are taken without iconv; shorter ones stay in its
+        // window, one call per stretch of text being cheaper.
+        std::size_t end = ascii ? ByteScan::NextAsciiRun16(data, i, n) : n;
         while (i < end) {
             char* ip = reinterpret_cast<char*>(const_cast<std::uint8_t*>(data + i));
             std::size_t il = end - i;
