@@ -1,7 +1,7 @@
 // Saving replaces the book atomically: long names, links, permissions, and failures that keep it.
 #include "document/textbuffer.h"
 #include "document/codepage.h"
-#include "settings/inifile.h"
+#include "settings/filewrite.h"
 #include "settings/messagesink.h"
 
 #include <QDir>
