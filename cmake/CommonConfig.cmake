@@ -7,6 +7,9 @@ target_compile_definitions(leafturner_common INTERFACE
   QT_NO_FOREACH
   QT_DISABLE_DEPRECATED_UP_TO=0x060000)
 target_include_directories(leafturner_common INTERFACE ${PROJECT_SOURCE_DIR}/src)
+if(LEAFTURNER_PORTABLE)
+  target_compile_definitions(leafturner_common INTERFACE LT_NO_SIMD)
+endif()
 
 if(LEAFTURNER_SANITIZE)
   set(LT_SAN_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

@@ -5,7 +5,7 @@
 #include "chapters/chapterpattern.h"
 
 #include <cstring>
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
@@ -24,7 +24,7 @@ bool IsLowSurrogate(char16_t c)
 std::int32_t FindCr(const char16_t* text, std::int32_t from, std::int32_t length)
 {
     std::int32_t i = from;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
     const __m128i cr = _mm_set1_epi16(0x0D);
     for (; i + 8 <= length; i += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));

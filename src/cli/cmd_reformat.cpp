@@ -4,7 +4,7 @@
 #include "document/textbuffer.h"
 #include "reformat/reformatoptions.h"
 #include "reformat/reformatoutput.h"
-#include "settings/inifile.h"
+#include "settings/filewrite.h"
 #include "settings/messagesink.h"
 
 #include <memory>

@@ -2,6 +2,7 @@
 // of a book too large to hold twice.
 #include "document/bookdecode_p.h"
 
+#include "document/bytescan_p.h"
 #include "document/codepage.h"
 #include "document/decodewindows_p.h"
 #include "document/encodingdetect.h"
@@ -11,8 +12,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <emmintrin.h>
 #include <vector>
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -22,14 +25,16 @@ constexpr char16_t kLf = u'\n';
 // Index of the first LF in text[from..n), or n.
 std::size_t FindLf(const char16_t* text, std::size_t from, std::size_t n)
 {
-    const __m128i lf = _mm_set1_epi16(0x0A);
     std::size_t i = from;
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
+    const __m128i lf = _mm_set1_epi16(0x0A);
     for (; i + 8 <= n; i += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
         const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, lf));
         if (mask != 0)
             return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
     }
+#endif
     for (; i < n; ++i)
         if (text[i] == kLf)
             return i;
@@ -148,20 +153,6 @@ Decoded CopyUtf16(const std::uint8_t* data, std::size_t n, bool bigEndian, ReadO
     return d;
 }
 
-// Number of bytes before the first one above 0x7F.
-std::size_t AsciiPrefix(const std::uint8_t* b, std::size_t n)
-{
-    std::size_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        const int mask = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
-        if (mask != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    }
-    while (i < n && b[i] < 0x80)
-        ++i;
-    return i;
-}
-
 // Bytes without a mark: UTF-8 when the UTF-8 test accepts them, else what detection finds, in the
 // end the ANSI code page. Decoding as UTF-8 answers the test on the way for well-formed text, so a
 // UTF-8 book is read in one pass and a legacy one is given up at its first double-byte character.
@@ -182,7 +173,7 @@ Decoded DecodeUnmarked(const std::uint8_t* b, std::size_t n, ReadOnlyFile::Buffe
         return CodePage::Utf8ToUtf16(p, m, out, {.stopAtIllFormed = true, .crLineEnds = true}, &ok);
     });
     // Well-formed with a byte above 0x7F: the test accepts it.
-    bool utf8 = units != SIZE_MAX && AsciiPrefix(b, n) < n;
+    bool utf8 = units != SIZE_MAX && ByteScan::AsciiRun(b, n) < n;
     if (units == SIZE_MAX && IsUtf8Text(b, n)) {
         units = steps([](auto p, auto m, auto out, bool&) { return ConvertUtf8(p, m, out); });
         utf8 = true;

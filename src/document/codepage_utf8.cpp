@@ -2,12 +2,14 @@
 // and counting.
 #include "document/codepage.h"
 
-#include "document/codepage_p.h"
+#include "document/bytescan_p.h"
 
 #include <cstring>
-#include <emmintrin.h>
 #include <string>
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
+#include <emmintrin.h>
 #include <tmmintrin.h>
+#endif
 
 namespace CodePage {
 
@@ -21,14 +23,22 @@ inline bool IsCont(std::uint8_t b)
 // Widens 16 ASCII bytes at `s` into 16 units at `out`.
 inline void Widen16(const std::uint8_t* s, char16_t* out)
 {
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i zero = _mm_setzero_si128();
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(v, zero));
+#else
+    for (int k = 0; k < 16; ++k)
+        out[k] = s[k];
+#endif
 }
 
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
 // Decodes groups of four three-byte characters (CJK text) with SSSE3 shuffles while they last;
-// advances i and w past what it decoded. Overlong forms and surrogates are left to the caller.
+// advances i and w past what it decoded. Overlong forms and surrogates are left to the caller, whose
+// plain loops decode the same characters alike. Built for SSSE3 by its target attribute and called
+// only where the processor has it, so the build needs no -mssse3.
 __attribute__((target("ssse3"))) void DecodeCjkGroups(const std::uint8_t* data, std::size_t& i, std::size_t n,
                                                       char16_t* out, std::size_t& w)
 {
@@ -67,6 +77,7 @@ bool HasSsse3()
     static const bool has = __builtin_cpu_supports("ssse3");
     return has;
 }
+#endif
 
 // Writes ASCII bytes with every line end made one CR: a LF becomes CR unless the unit last
 // written is a CR, in which case it is dropped.
@@ -89,18 +100,15 @@ template <bool Write, bool Strict, bool Lines = false>
 std::size_t DecodeUtf8(const std::uint8_t* data, std::size_t n, char16_t* out, bool* wellFormed)
 {
     static_assert(Write || !Lines);
-    const __m128i lf = _mm_set1_epi8('\n');
     std::size_t i = 0, w = 0;
     while (i < n) {
         // ASCII, 16 bytes at a time. Writing all 16 units is safe: w <= i and i + 16 <= n, and the
         // caller's room is n units.
         while (i + 16 <= n) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-            const int mask = _mm_movemask_epi8(v);
-            const auto run = mask == 0 ? std::size_t{16}
-                                       : static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            const unsigned mask = ByteScan::HighBits16(data + i);
+            const auto run = mask == 0 ? std::size_t{16} : static_cast<std::size_t>(__builtin_ctz(mask));
             if constexpr (Lines) {
-                const auto feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+                const unsigned feeds = ByteScan::EqualBits16(data + i, '\n');
                 if ((feeds & ((1u << run) - 1)) != 0) {
                     w = PutAsciiLines(data + i, run, out, w);
                     i += run;
@@ -116,10 +124,12 @@ std::size_t DecodeUtf8(const std::uint8_t* data, std::size_t n, char16_t* out, b
             if (mask != 0)
                 break;
         }
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
         if constexpr (Write) {
             if (i + 16 <= n && (data[i] & 0xF0) == 0xE0 && HasSsse3())
                 DecodeCjkGroups(data, i, n, out, w);
         }
+#endif
         // Runs of three-byte characters, two at a time from one 64-bit load.
         while (i + 8 <= n) {
             std::uint64_t v;

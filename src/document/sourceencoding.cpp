@@ -1,7 +1,7 @@
 // Encoding names and the UTF-8 test.
 #include "document/sourceencoding.h"
 
-#include <emmintrin.h>
+#include "document/bytescan_p.h"
 
 QString SourceEncodingName(SourceEncoding encoding)
 {
@@ -36,8 +36,7 @@ void Utf8TextTest::Feed(const std::uint8_t* data, std::size_t n)
             continue;
         }
         // Books are mostly ASCII or mostly multi-byte; skip ASCII sixteen bytes at a time.
-        while (i + 16 <= n &&
-               _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i))) == 0)
+        while (i + 16 <= n && ByteScan::HighBits16(data + i) == 0)
             i += 16;
         if (i >= n)
             break;

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(LT_NO_SIMD)
 #include <tmmintrin.h>
 #endif
 
@@ -281,7 +281,7 @@ void DrawPaper(Surface& s, const QRect& area, const QRect& book, bool spread, in
     }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(LT_NO_SIMD)
 // Four pixels a shuffle. Reads 16 bytes for 12, so stops while two more pixels remain in the row.
 __attribute__((target("ssse3"))) int RowToRgb32Ssse3(const std::uint8_t* src, std::uint32_t* dst, int w)
 {
@@ -301,7 +301,7 @@ __attribute__((target("ssse3"))) int RowToRgb32Ssse3(const std::uint8_t* src, st
 // Converts what it can of a row at once; returns the first pixel left to the caller.
 int RowToRgb32Fast(const std::uint8_t* src, std::uint32_t* dst, int w)
 {
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(LT_NO_SIMD)
     static const bool ssse3 = __builtin_cpu_supports("ssse3");
     if (ssse3)
         return RowToRgb32Ssse3(src, dst, w);

@@ -4,7 +4,7 @@
 #include "layout/linebreakrules.h"
 
 #include <cstdint>
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
@@ -52,7 +52,7 @@ namespace linecut_detail {
 
 inline std::int32_t FindCr(const char16_t* text, std::int32_t i, std::int32_t end)
 {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
     const __m128i cr = _mm_set1_epi16(0x0D);
     for (; end - i >= 8; i += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));

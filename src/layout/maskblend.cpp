@@ -4,7 +4,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cstring>
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
@@ -15,7 +15,7 @@ namespace {
 int BlendSpan(QRgb* dst, const std::uint8_t* alpha, int from, int to, QRgb colour)
 {
     int x = from;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
     const __m128i zero = _mm_setzero_si128();
     const __m128i full = _mm_set1_epi16(255);
     const __m128i half = _mm_set1_epi16(128);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#ifdef __SSE2__
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
@@ -292,7 +292,7 @@ void PageTurnCanvas::CrossFade(const QImage& oldPicture, const QImage& newPictur
         const auto* n = reinterpret_cast<const std::uint8_t*>(ConstRow(newPicture, y)) + offset;
         auto* d = reinterpret_cast<std::uint8_t*>(Row(bits, bpl, y)) + offset;
         int i = 0;
-#ifdef __SSE2__
+#if defined(__SSE2__) && !defined(LT_NO_SIMD)
         // 16 channels at a time; o * (100 - p) + n * p fits 16 bits, and the high half of the product
         // with 41944, shifted by 6, is exactly the quotient by 100 for every such sum.
         const __m128i keep = _mm_set1_epi16(static_cast<short>(100 - percent));

@@ -3,7 +3,7 @@
 
 #include "document/mappedtextfile.h"
 #include "document/codepage.h"
-#include "settings/inifile.h"
+#include "settings/filewrite.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // Garbled-character repair through the book's code page.
 #include "reformat/garbledrepair.h"
 
-#include "settings/codepage.h"
+#include "document/codepage.h"
 
 namespace {
 

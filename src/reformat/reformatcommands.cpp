@@ -23,7 +23,6 @@
 namespace {
 
 const QString kNoMemory = QStringLiteral("内存不足。");
-const QString kOpenFailed = QStringLiteral("文件打开失败。");
 
 // A modal step runs an event loop: the view or its book may be gone when it returns.
 bool StillThere(const QPointer<CMyRichEditView>& view, const TextBuffer* buffer)
@@ -36,7 +35,7 @@ void Reload(CMyRichEditView& view, const ReformatCommandHooks& hooks)
     const QString path = ParaGetString(PARA_LAST_PATH);
     // Opening a file that is gone would leave an empty document: keep the text on screen instead.
     if (path.isEmpty() || !QFileInfo(path).isFile() || !QFileInfo(path).isReadable()) {
-        ShowMessage(kOpenFailed, MsgIcon::Warning);
+        ShowMessage(MsgOpenFailed(), MsgIcon::Warning);
         return;
     }
     if (!hooks.openDocument)

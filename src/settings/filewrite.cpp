@@ -1,10 +1,9 @@
-// Temporary names, the stale-temporary sweep and the in-place replace.
+// The atomic replace, temporary names, the stale-temporary sweep and the in-place replace.
 #include "settings/filewrite.h"
-
-#include "settings/inifile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSet>
 #include <cerrno>
 #include <ctime>
@@ -144,4 +143,91 @@ bool WriteBookFile(const QString& path, const QByteArray& bytes)
             return WriteFileInPlace(target, bytes);
     }
     return WriteFileAtomically(path, bytes);
+}
+
+namespace {
+
+bool WriteAll(int fd, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t w = ::write(fd, data, static_cast<size_t>(std::min<qint64>(size, 1 << 30)));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += w;
+        size -= w;
+    }
+    return true;
+}
+
+void SyncFolder(const QByteArray& folder)
+{
+    const int dfd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+} // namespace
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    // Write through symlinks (chains too) to the final target, so every link stays a link.
+    QFileInfo info(path);
+    for (int hops = 0; info.isSymLink(); ++hops) {
+        const QString target = info.symLinkTarget();
+        if (target.isEmpty() || hops == 40)
+            return false;
+        info = QFileInfo(target);
+    }
+    if (info.exists() && !info.isFile())
+        return false;
+    const QString folder = info.absolutePath();
+    const QByteArray folderBytes = QFile::encodeName(folder);
+
+    mode_t mode = 0644;
+    struct stat st;
+    const QByteArray targetBytes = QFile::encodeName(info.absoluteFilePath());
+    const bool existed = ::stat(targetBytes.constData(), &st) == 0;
+    if (existed)
+        mode = st.st_mode & 07777;
+    else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    // A short name of our own: long book names would not leave room for a longer suffix.
+    QByteArray tempBytes;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        const QString name = TempFileName(QRandomGenerator::global()->generate());
+        tempBytes = QFile::encodeName(folder + u'/' + name);
+        fd = ::open(tempBytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, bytes.constData(), bytes.size());
+    if (ok) {
+        ::fchmod(fd, mode);
+        if (existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
+            [[maybe_unused]] const int r = ::fchown(fd, st.st_uid, st.st_gid);
+        }
+        ok = ::fsync(fd) == 0;
+    }
+    ok = (::close(fd) == 0) && ok;
+    if (ok)
+        ok = ::rename(tempBytes.constData(), targetBytes.constData()) == 0;
+    if (!ok) {
+        ::unlink(tempBytes.constData());
+        return false;
+    }
+    SyncFolder(folderBytes);
+    RemoveStaleTempFiles(folder);
+    return true;
 }

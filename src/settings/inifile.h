@@ -1,45 +1,13 @@
 // Reading and writing INI-style files the way the reader's side files need it.
 #pragma once
 
+#include "settings/inidocument.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <optional>
 #include <utility>
 #include <vector>
-
-// The parsed lines of one INI file. Sections are "[name]" lines, entries "key=value" lines; section
-// and key names compare case-insensitively for ASCII letters; the first matching section and the
-// first matching key win. Every line that is not touched is kept as it was.
-class IniDocument
-{
-public:
-    IniDocument() = default;
-
-    // Decodes file bytes: UTF-16LE/BE with mark, UTF-8 (with or without mark), else the ANSI code page.
-    static IniDocument FromBytes(const QByteArray& bytes);
-    // UTF-16LE with FF FE, every line ended by CR LF.
-    QByteArray ToBytes() const;
-
-    std::optional<QString> Value(const QString& section, const QString& key) const;
-    QStringList SectionNames() const;
-    QStringList Keys(const QString& section) const;
-    bool HasSection(const QString& section) const;
-
-    // Each returns whether the document changed.
-    bool SetValue(const QString& section, const QString& key, const QString& value);
-    bool RemoveKey(const QString& section, const QString& key);
-    bool RemoveSection(const QString& section);
-
-    const QStringList& Lines() const { return m_lines; }
-
-private:
-    int FindSection(const QString& section) const; // index of the header line, -1 if none
-    int SectionEnd(int header) const;              // index of the next header or Lines().size()
-    int FindKey(int header, const QString& key) const;
-
-    QStringList m_lines;
-};
 
 // An INI file on disk. Reads parse the file afresh each time; a write takes a lock file, re-reads
 // the file, changes one entry, keeps every other line and replaces the file atomically, so two
@@ -91,17 +59,3 @@ private:
 // Called after every rewrite of an INI file, on the thread that made it; for measurements and tests.
 using IniRewriteObserver = void (*)(const QString& path);
 void SetIniRewriteObserver(IniRewriteObserver observer);
-
-// Decodes the bytes of an INI-style file: UTF-16LE/BE with mark, UTF-8 with mark or valid UTF-8,
-// else the ANSI code page. The mark is not part of the result.
-QString DecodeIniBytes(const QByteArray& bytes);
-
-// Replaces `path` atomically with `bytes`: a temporary file in the same folder, flushed and synced,
-// then renamed over the target; the target's permissions are kept and a symlink keeps pointing
-// where it did (its target is replaced). False leaves the old file untouched.
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
-
-// The integer text starts with: an optional sign, then decimal digits (saturated to int) or, with
-// allowHex, "0x" and hex digits (saturated at FFFFFFFF, read as signed 32-bit, then the sign).
-// Stops at the first character that is no digit; none gives 0.
-int ParseIntPrefix(QStringView text, bool allowHex);

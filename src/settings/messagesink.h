@@ -41,7 +41,7 @@ public:
 void SetMessageSink(MessageSink* sink);
 MessageSink& CurrentMessageSink();
 
-// "文件打开失败。": a file that cannot be opened, said alike wherever that happens.
+// The message for a file that cannot be opened, said alike wherever that happens.
 QString MsgOpenFailed();
 
 // An OK box with the given text.

@@ -1,7 +1,7 @@
 // Saving replaces the book atomically: long names, links, permissions, and failures that keep it.
 #include "document/codepage.h"
 #include "document/textbuffer.h"
-#include "settings/inifile.h"
+#include "settings/filewrite.h"
 #include "settings/messagesink.h"
 #include "support/files.h"
 

@@ -1,6 +1,8 @@
 // The code-page layer: UTF-8 decoding, GBK round trips and lead bytes.
 #include "document/codepage.h"
 
+#include "document/bytescan_p.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -66,6 +68,40 @@ TEST(CodePageUtf8, WellFormedAnswersWhatTheStrictDecoderAnswers)
         bool strict = false;
         CodePage::Utf8ToUtf16(p, c.bytes.size(), out.data(), {.stopAtIllFormed = true}, &strict);
         EXPECT_EQ(strict, c.wellFormed) << c.bytes;
+    }
+}
+
+// The same answers from the SSE2 scans and from the plain loops of a LEAFTURNER_PORTABLE build.
+TEST(ByteScan, MasksAndRunsStopAtTheBytesAboveAscii)
+{
+    const std::string block = "\x80\x7F\n\na\xFF\nbcdefghi\xE4";
+    const auto* b = reinterpret_cast<const std::uint8_t*>(block.data());
+    EXPECT_EQ(ByteScan::HighBits16(b), 0x8021u);
+    EXPECT_EQ(ByteScan::EqualBits16(b, '\n'), 0x004Cu);
+
+    struct Case
+    {
+        std::string bytes;
+        std::size_t from;
+        std::size_t asciiRun; // from the start
+        std::size_t next16;   // from `from`
+    };
+    const std::string a16(16, 'a');
+    const Case cases[] = {
+        {std::string(40, 'a'), 0, 40, 0},
+        {std::string(40, 'a'), 30, 40, 40}, // fewer than sixteen left
+        {std::string(15, 'a') + "\x80" + a16, 0, 15, 16},
+        {"\x80" + std::string(15, 'a'), 0, 0, 16},
+        {a16 + "\xE4" + "aaa", 0, 16, 0},
+        // The scan goes on past the last high byte of each block, not sixteen at a time.
+        {"aaa\x80" + std::string(13, 'a') + "\x80" + std::string(22, 'a'), 0, 3, 18},
+        {"aaa\x80" + std::string(13, 'a') + "\x80" + std::string(22, 'a'), 5, 3, 18},
+        {"\xE4\xB8\xAD\xE6\x96\x87" + std::string(15, 'a') + "\xE4\xB8\xAD", 0, 0, 24},
+    };
+    for (const Case& c : cases) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(c.bytes.data());
+        EXPECT_EQ(ByteScan::AsciiRun(p, c.bytes.size()), c.asciiRun) << c.bytes;
+        EXPECT_EQ(ByteScan::NextAsciiRun16(p, c.from, c.bytes.size()), c.next16) << c.bytes;
     }
 }
 

@@ -1,5 +1,6 @@
 // The profile folder and the start-up conversion: choices and conversions that later writes rely on.
 #include "document/codepage.h"
+#include "settings/filewrite.h"
 #include "settings/inifile.h"
 #include "settings/parablock.h"
 #include "settings/profile.h"

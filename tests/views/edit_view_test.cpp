@@ -5,8 +5,8 @@
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
+#include "document/codepage.h"
 #include "document/leafturnerdoc.h"
-#include "settings/codepage.h"
 #include "settings/parablock.h"
 #include "ui/commandids.h"
 #include "views/findreplacedialog.h"

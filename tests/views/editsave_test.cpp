@@ -6,8 +6,8 @@
 
 #include "app/leafturnerapp.h"
 #include "app/mainframe.h"
+#include "document/codepage.h"
 #include "document/leafturnerdoc.h"
-#include "settings/codepage.h"
 #include "ui/commandids.h"
 #include "views/myrichedit.h"
 #include "views/myricheditview.h"
