@@ -16,7 +16,7 @@ struct SearchQuery
     // The script the book is shown in: the pattern is also looked for as written in the other script.
     ConvertConfig shownScript = ConvertConfig::None;
     // The pattern in the other script (filled in on the search's thread); hits of any of them count.
-    QStringList otherForms;
+    QStringList otherForms{};
 };
 
 // One hit, in UTF-16 code units of the book's text.

@@ -137,10 +137,10 @@ TEST_F(ReaderTest, EveryDialogStartsWithTheKeyboardInItsFirstControl)
     // Find and replace stay open beside the text.
     for (const int id : {int(Cmd::EditFind), int(Cmd::EditReplace)}) {
         Frame()->RouteCommand(id);
-        QTest::qWaitFor([] {
+        ASSERT_TRUE(QTest::qWaitFor([] {
             auto* shown = qobject_cast<QDialog*>(QApplication::activeWindow());
             return shown && shown->focusWidget();
-        });
+        })) << id;
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeWindow());
         ASSERT_NE(dialog, nullptr) << id;
         EXPECT_EQ(Describe(dialog->focusWidget()).toStdString(), "QLineEdit") << id;

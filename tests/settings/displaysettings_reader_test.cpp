@@ -135,8 +135,9 @@ TEST_F(DisplaySettingsReaderTest, OkWithALargerFontLaysTheViewOutAgain)
     const int shown = view->CurrentPage();
     const int next = shown + (view->IsSpread() ? 2 : 1);
     EXPECT_LE(buffer->PageStart(shown), offset);
-    if (next < view->PageCount())
+    if (next < view->PageCount()) {
         EXPECT_LT(offset, buffer->PageStart(next));
+    }
 }
 
 } // namespace

@@ -366,8 +366,9 @@ TEST_F(DisplaySettingsTest, ListsShowTheStoredSettings)
         const bool a = chinese(fonts->itemData(i - 1).toString());
         const bool b = chinese(fonts->itemData(i).toString());
         EXPECT_TRUE(a || !b) << "a Chinese face after another: " << fonts->itemText(i).toStdString();
-        if (a == b)
+        if (a == b) {
             EXPECT_LE(fonts->itemText(i - 1).compare(fonts->itemText(i), Qt::CaseInsensitive), 0);
+        }
         EXPECT_NE(fonts->itemData(i - 1), fonts->itemData(i));
     }
     // No face named: the default font's family is selected.
