@@ -209,23 +209,38 @@ QRect PageTurnCanvas::DrawColumns(const QImage& source, int srcTop, int srcHeigh
         }
     }
 
-    for (int y = yMin; y < yMax; ++y) {
-        Pixel* out = Row(bits, bpl, y);
-        if (unit && y >= commonTop && y < commonEnd) {
-            const uchar* rowBase = srcBits + y * srcBpl;
+    // Stretched columns go a band of rows at a time, column by column within it: the band's rows of
+    // frame and source stay in the first-level cache, and each column's fields are read once a band
+    // rather than once a pixel. Columns keep their order, so where two write one pixel the later wins
+    // as before.
+    constexpr int kBand = 32;
+    for (int bandTop = yMin; bandTop < yMax; bandTop += kBand) {
+        const int bandEnd = std::min(bandTop + kBand, yMax);
+        if (unit && bandTop >= commonTop && bandEnd <= commonEnd) {
             const std::size_t count = fastX.size();
-            for (std::size_t k = 0; k < count; ++k)
-                out[fastX[k]] = *reinterpret_cast<const Pixel*>(rowBase + fastOffset[k]);
+            for (int y = bandTop; y < bandEnd; ++y) {
+                Pixel* out = Row(bits, bpl, y);
+                const uchar* rowBase = srcBits + y * srcBpl;
+                for (std::size_t k = 0; k < count; ++k)
+                    out[fastX[k]] = *reinterpret_cast<const Pixel*>(rowBase + fastOffset[k]);
+            }
             continue;
         }
         for (const Job& j : jobs) {
-            if (y < j.y0 || y >= j.y1)
+            const int y0 = std::max(j.y0, bandTop);
+            const int y1 = std::min(j.y1, bandEnd);
+            if (y0 >= y1)
                 continue;
-            const auto offset = static_cast<std::uint64_t>(y - j.top) * j.step;
-            const int row = srcTop + static_cast<int>(offset >> 16);
-            if (row < firstRow || row >= endRow)
-                continue;
-            out[j.dstX] = reinterpret_cast<const Pixel*>(srcBits + row * srcBpl)[j.srcX];
+            auto offset = static_cast<std::uint64_t>(y0 - j.top) * j.step;
+            Pixel* out = Row(bits, bpl, y0) + j.dstX;
+            const uchar* column = srcBits + j.srcX * qsizetype(sizeof(Pixel));
+            for (int y = y0; y < y1; ++y, offset += j.step, out = reinterpret_cast<Pixel*>(
+                                                              reinterpret_cast<uchar*>(out) + bpl)) {
+                const int row = srcTop + static_cast<int>(offset >> 16);
+                if (row < firstRow || row >= endRow)
+                    continue;
+                *out = *reinterpret_cast<const Pixel*>(column + row * srcBpl);
+            }
         }
     }
     return QRect(QPoint(xMin, yMin), QPoint(xMax, yMax - 1));
