@@ -35,10 +35,6 @@ bool ExitAfterFirstPaintRequested()
 
 void ReportFirstPaintAndExit()
 {
-    static bool reported = false;
-    if (reported)
-        return;
-    reported = true;
     std::fprintf(stdout, "first-paint-ms: %.0f\n", MillisecondsSinceProcessStart());
     std::fflush(stdout);
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
