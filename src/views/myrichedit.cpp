@@ -81,6 +81,9 @@ std::int32_t CMyRichEdit::OffsetOfLine(int line)
     const QTextBlock block = doc->findBlockByLineNumber(line);
     if (!block.isValid())
         return BookOffset(TextLength());
+    // A block holding joined lines has its lines only once laid out.
+    if (line > block.firstLineNumber())
+        (void)blockBoundingRect(block);
     const int inner = line - block.firstLineNumber();
     const QTextLayout* layout = block.layout();
     if (inner > 0 && layout && inner < layout->lineCount())

@@ -12,7 +12,8 @@
 class CMyRichEditView;
 
 // A plain-text control that lays out only what is shown, so a book of ten million characters stays
-// usable. A block separator stands for each CR. The control lays out a paragraph at a time, so a long
+// usable. A block separator stands for each CR, or a line separator between the short lines that share
+// a block (fewer blocks: less memory and a faster load). The control lays out a paragraph at a time, so a long
 // paragraph is held as several blocks joined by display cuts: separators that are no character of the
 // book (their character format says so). Every way the text leaves the control drops them, and
 // positions in the control differ from the book's offsets by the cuts before them. Lines are the
@@ -22,6 +23,9 @@ class CMyRichEdit : public QPlainTextEdit
     Q_OBJECT
 public:
     CMyRichEdit(CMyRichEditView* view, QWidget* parent);
+
+    // Characters held in the control in place of the book's own line-break characters.
+    using StandIns = std::array<char16_t, 4>;
 
     // Replaces the whole text (CR line ends); undo history empty, not modified.
     void LoadText(const char16_t* text, std::int32_t length);
@@ -71,11 +75,16 @@ private:
     void InsertPieces(QTextCursor& cursor, const char16_t* text, std::int32_t length);
     // Backspace and Delete next to a display cut remove the book's character, not the cut.
     bool DeleteAcrossCut(bool backward);
+    // Find block by block for a stretch after (or before) `pos`; `searchedAll` says it reached the end.
+    QTextCursor FindNear(const QString& what, std::int32_t pos, QTextDocument::FindFlags flags,
+                         bool* searchedAll) const;
+    // Find over one copy of the whole text.
+    QTextCursor FindInWholeText(const QString& what, std::int32_t pos, QTextDocument::FindFlags flags) const;
 
     CMyRichEditView* m_view;
     // What stands in the control for each character it would turn into a line break; none when the
     // text held no such character.
-    std::optional<std::array<char16_t, 3>> m_standIns;
+    std::optional<StandIns> m_standIns;
     // Whether the text was ever given display cuts since it was loaded (undo can bring them back).
     bool m_mayHaveCuts = false;
     mutable std::vector<std::int32_t> m_cuts;

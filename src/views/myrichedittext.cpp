@@ -3,6 +3,7 @@
 #include "views/myrichedit.h"
 
 #include "document/displaycuts.h"
+#include "views/myrichedit_p.h"
 
 #include <QScrollBar>
 #include <QTextBlock>
@@ -12,30 +13,111 @@
 #include <array>
 #include <vector>
 
-namespace {
+using myrichedit::DropUnits;
+using myrichedit::FollowsCut;
 
-// The character-format property of a separator that is a display cut.
-constexpr int kDisplayCutProperty = QTextFormat::UserProperty + 0x2C;
+namespace {
 
 const QTextCharFormat& CutFormat()
 {
     static const QTextCharFormat format = [] {
         QTextCharFormat f;
-        f.setProperty(kDisplayCutProperty, true);
+        f.setProperty(myrichedit::kDisplayCutProperty, true);
         return f;
     }();
     return format;
 }
 
-// Whether the separator before `block` is a display cut: a block's character format is that of the
-// separator before it.
-bool FollowsCut(const QTextBlock& block)
+// Characters the control would take for line breaks: the paragraph separator, the two frame marks,
+// and the line separator that joins the short lines sharing a block.
+constexpr CMyRichEdit::StandIns kBlockBreakers{u'\x2029', u'\xFDD0', u'\xFDD1', u'\x2028'};
+
+bool IsBlockBreaker(char16_t c)
 {
-    return block.position() > 0 && block.charFormat().hasProperty(kDisplayCutProperty);
+    return std::find(kBlockBreakers.begin(), kBlockBreakers.end(), c) != kBlockBreakers.end();
 }
 
-// Removes the units at `positions` (ascending, relative to the text's start) in place.
-void DropUnits(QString& text, const std::vector<std::int32_t>& positions, std::int32_t base)
+// Characters the text does not hold, from the spare noncharacters and then the private use area.
+CMyRichEdit::StandIns PickStandIns(const QString& text)
+{
+    std::vector<bool> used(0x10000, false);
+    for (const QChar c : text)
+        used[c.unicode()] = true;
+    CMyRichEdit::StandIns picked{};
+    std::size_t n = 0;
+    const auto take = [&](char16_t first, char16_t last) {
+        for (char32_t c = first; c <= last && n < picked.size(); ++c) {
+            if (!used[c])
+                picked[n++] = static_cast<char16_t>(c);
+        }
+    };
+    take(u'\xFDD2', u'\xFDEF');
+    take(u'\xE000', u'\xF8FF');
+    return picked; // 0 where even all 6430 candidates occur: that character then becomes a line break
+}
+
+void Substitute(QString& text, const CMyRichEdit::StandIns& from, const CMyRichEdit::StandIns& to)
+{
+    char16_t* p = reinterpret_cast<char16_t*>(text.data());
+    for (char16_t* end = p + text.size(); p != end; ++p) {
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            if (*p == from[i] && from[i] != 0 && to[i] != 0) {
+                *p = to[i];
+                break;
+            }
+        }
+    }
+}
+
+// Lines no longer than this share a block with their neighbours, joined by line separators: the
+// control keeps a record and a layout for every block, and a book hard-wrapped every 36 characters has
+// 300,000 lines.
+constexpr std::int32_t kSharedBlockUnits = kDisplayPieceUnits / 2;
+
+bool EndsLine(char16_t c)
+{
+    return c == u'\r' || c == u'\n' || c == u'\x2029' || c == u'\xFDD0' || c == u'\xFDD1';
+}
+
+// The text with the line ends inside each run of short lines turned into line separators (CR LF into
+// one); null when no two lines were joined.
+QString JoinShortLines(const char16_t* text, std::int32_t length)
+{
+    QString out;
+    bool joined = false;
+    std::int32_t block = 0; // units in the block being built
+    const auto lineEnd = [&](std::int32_t from, std::int32_t limit) {
+        while (from < length && from < limit && !EndsLine(text[from]))
+            ++from;
+        return from;
+    };
+    for (std::int32_t i = 0; i < length;) {
+        const std::int32_t e = lineEnd(i, length);
+        out.append(reinterpret_cast<const QChar*>(text + i), e - i);
+        block += e - i;
+        if (e == length)
+            break;
+        std::int32_t next = e + 1;
+        if (text[e] == u'\r' && next < length && text[next] == u'\n')
+            ++next;
+        const bool plainEnd = text[e] == u'\r' || text[e] == u'\n';
+        const std::int32_t nextLine = lineEnd(next, next + kSharedBlockUnits + 1) - next;
+        if (plainEnd && block + 1 + nextLine <= kSharedBlockUnits) {
+            out.append(QChar::LineSeparator);
+            ++block;
+            joined = true;
+        } else {
+            out.append(reinterpret_cast<const QChar*>(text + e), next - e);
+            block = 0;
+        }
+        i = next;
+    }
+    return joined ? out : QString();
+}
+
+} // namespace
+
+void myrichedit::DropUnits(QString& text, const std::vector<std::int32_t>& positions, std::int32_t base)
 {
     if (positions.empty())
         return;
@@ -51,48 +133,6 @@ void DropUnits(QString& text, const std::vector<std::int32_t>& positions, std::i
     }
     text.truncate(out);
 }
-
-// Characters the control turns into block separators: the paragraph separator and the two frame marks.
-constexpr std::array<char16_t, 3> kBlockBreakers{u'\x2029', u'\xFDD0', u'\xFDD1'};
-
-bool IsBlockBreaker(char16_t c)
-{
-    return c == kBlockBreakers[0] || c == kBlockBreakers[1] || c == kBlockBreakers[2];
-}
-
-// Three characters the text does not hold, from the spare noncharacters and then the private use area.
-std::array<char16_t, 3> PickStandIns(const QString& text)
-{
-    std::vector<bool> used(0x10000, false);
-    for (const QChar c : text)
-        used[c.unicode()] = true;
-    std::array<char16_t, 3> picked{};
-    std::size_t n = 0;
-    const auto take = [&](char16_t first, char16_t last) {
-        for (char32_t c = first; c <= last && n < picked.size(); ++c) {
-            if (!used[c])
-                picked[n++] = static_cast<char16_t>(c);
-        }
-    };
-    take(u'\xFDD2', u'\xFDEF');
-    take(u'\xE000', u'\xF8FF');
-    return picked; // 0 where even all 6430 candidates occur: that character then becomes a line break
-}
-
-void Substitute(QString& text, const std::array<char16_t, 3>& from, const std::array<char16_t, 3>& to)
-{
-    char16_t* p = reinterpret_cast<char16_t*>(text.data());
-    for (char16_t* end = p + text.size(); p != end; ++p) {
-        for (std::size_t i = 0; i < from.size(); ++i) {
-            if (*p == from[i] && from[i] != 0 && to[i] != 0) {
-                *p = to[i];
-                break;
-            }
-        }
-    }
-}
-
-} // namespace
 
 void CMyRichEdit::LoadText(const char16_t* text, std::int32_t length)
 {
@@ -133,7 +173,7 @@ QString CMyRichEdit::TextWithCrs() const
     // no-break spaces into spaces).
     char16_t* p = reinterpret_cast<char16_t*>(text.data());
     for (char16_t* end = p + text.size(); p != end; ++p) {
-        if (*p == u'\x2029')
+        if (*p == u'\x2029' || *p == u'\x2028')
             *p = u'\r';
     }
     if (m_standIns)
@@ -152,11 +192,18 @@ QString CMyRichEdit::SelectedTextWithCrs(const QTextCursor& cursor) const
     DropUnits(text, std::vector<std::int32_t>(first, last), start);
     // Stand-ins stay: the text is for putting back into the control.
     text.replace(QChar::ParagraphSeparator, u'\r');
+    text.replace(QChar::LineSeparator, u'\r');
     return text;
 }
 
 void CMyRichEdit::InsertPieces(QTextCursor& cursor, const char16_t* text, std::int32_t length)
 {
+    const QString joined = JoinShortLines(text, length);
+    if (!joined.isNull()) {
+        text = reinterpret_cast<const char16_t*>(joined.constData());
+        length = static_cast<std::int32_t>(joined.size());
+    }
+    const int first = cursor.position();
     // CR starts a new block; a display cut is a separator of its own format. The text between takes
     // the plain format, whatever the character before the cursor has.
     const QTextCharFormat plain;
@@ -170,6 +217,16 @@ void CMyRichEdit::InsertPieces(QTextCursor& cursor, const char16_t* text, std::i
     }
     cursor.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(text + start), length - start),
                       plain);
+    if (joined.isNull())
+        return;
+    // A block not laid out yet counts as one line; one holding joined lines counts as those lines, so
+    // the scroll bar and the line numbers stay what they were with a block per line.
+    const QTextDocument* doc = document();
+    for (QTextBlock b = doc->findBlock(first); b.isValid() && b.position() <= cursor.position(); b = b.next()) {
+        const auto separators = static_cast<int>(b.text().count(QChar::LineSeparator));
+        if (separators > 0 && !b.layout()->lineCount())
+            b.setLineCount(separators + 1);
+    }
 }
 
 void CMyRichEdit::InsertBookText(QTextCursor& cursor, const QString& text)
@@ -219,83 +276,6 @@ std::int32_t CMyRichEdit::ControlPosition(std::int32_t offset) const
             hi = mid;
     }
     return std::clamp(offset + static_cast<std::int32_t>(lo), 0, TextLength());
-}
-
-QTextCursor CMyRichEdit::Find(const QString& what, std::int32_t from, QTextDocument::FindFlags flags) const
-{
-    const QTextDocument* doc = document();
-    const bool backward = flags.testFlag(QTextDocument::FindBackward);
-    const Qt::CaseSensitivity cs =
-        flags.testFlag(QTextDocument::FindCaseSensitively) ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    const qsizetype n = what.size();
-    if (n == 0)
-        return {};
-    // As the document's own find: a backward search leaves out the character at `from`.
-    std::int32_t pos = std::clamp(from, 0, TextLength());
-    if (backward && --pos < 0)
-        return {};
-    const auto runStart = [](QTextBlock b) {
-        while (b.isValid() && FollowsCut(b))
-            b = b.previous();
-        return b;
-    };
-    struct Piece
-    {
-        std::int32_t position; // in the control
-        qsizetype index;       // in the run's text
-    };
-    std::vector<Piece> pieces;
-    QString text;
-    bool first = true;
-    for (QTextBlock block = runStart(doc->findBlock(pos)); block.isValid();) {
-        // A run: the blocks joined by display cuts, searched as the one paragraph they are.
-        pieces.clear();
-        text.clear();
-        QTextBlock b = block;
-        do {
-            pieces.push_back({static_cast<std::int32_t>(b.position()), text.size()});
-            text += b.text();
-            b = b.next();
-        } while (b.isValid() && FollowsCut(b));
-        text.replace(QChar::Nbsp, u' ');
-        const auto toIndex = [&](std::int32_t p) {
-            auto it = std::upper_bound(pieces.begin(), pieces.end(), p,
-                                       [](std::int32_t v, const Piece& piece) { return v < piece.position; });
-            --it;
-            return std::min(text.size(), it->index + (p - it->position));
-        };
-        const auto toPosition = [&](qsizetype index, bool end) {
-            auto it =
-                std::upper_bound(pieces.begin(), pieces.end(), index, [end](qsizetype v, const Piece& piece) {
-                    return end ? v <= piece.index : v < piece.index;
-                });
-            if (it != pieces.begin())
-                --it;
-            return static_cast<int>(it->position + (index - it->index));
-        };
-        qsizetype offset = backward ? (first ? toIndex(pos) : text.size() - 1) : (first ? toIndex(pos) : 0);
-        first = false;
-        while (offset >= 0 && offset <= text.size()) {
-            const qsizetype idx =
-                backward ? text.lastIndexOf(what, offset, cs) : text.indexOf(what, offset, cs);
-            if (idx < 0)
-                break;
-            if (flags.testFlag(QTextDocument::FindWholeWords)) {
-                const qsizetype end = idx + n;
-                if ((idx > 0 && text.at(idx - 1).isLetterOrNumber()) ||
-                    (end < text.size() && text.at(end).isLetterOrNumber())) {
-                    offset = backward ? idx - 1 : idx + 1;
-                    continue;
-                }
-            }
-            QTextCursor hit(const_cast<QTextDocument*>(doc));
-            hit.setPosition(toPosition(idx, false));
-            hit.setPosition(toPosition(idx + n, true), QTextCursor::KeepAnchor);
-            return hit;
-        }
-        block = backward ? runStart(block.previous()) : b;
-    }
-    return {};
 }
 
 std::int32_t CMyRichEdit::TextLength() const

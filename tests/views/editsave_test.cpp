@@ -146,9 +146,9 @@ TEST_F(EditSaveTest, CharactersTheControlWouldBreakLinesAtComeBackUnchanged)
     const QString path = WriteBook(QStringLiteral("marks.txt"), text);
     ASSERT_TRUE(Start({path}));
     ASSERT_NE(Control(), nullptr);
-    EXPECT_EQ(Control()->document()->blockCount(), 3);
+    EXPECT_EQ(Control()->LineCount(), 3);
     EXPECT_EQ(Control()->TextLength(), Doc()->Buffer()->Length());
-    EXPECT_EQ(Control()->document()->findBlockByNumber(1).position(), text.indexOf(u'\r') + 1);
+    EXPECT_EQ(Control()->OffsetOfLine(1), text.indexOf(u'\r') + 1);
     TypeAtStart(QStringLiteral("啊"));
     Run(Cmd::FileSave);
     EXPECT_EQ(ReadBytes(path), (QStringLiteral("啊") + text).toUtf8());
