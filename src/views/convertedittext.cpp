@@ -1,9 +1,9 @@
 #include "views/convertedittext.h"
 
 #include "settings/messagesink.h"
+#include "views/myrichedit.h"
 
 #include <QEventLoop>
-#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -33,18 +33,15 @@ constexpr int kSteps = 1000;
 
 } // namespace
 
-bool ConvertEditText(QPlainTextEdit* edit, ConvertConfig config, QWidget* dialogParent)
+bool ConvertEditText(CMyRichEdit* edit, ConvertConfig config, QWidget* dialogParent)
 {
     if (!edit || edit->isReadOnly() || config == ConvertConfig::None)
         return false;
     QTextDocument* document = edit->document();
-    // The raw text keeps no-break spaces; block separators become the line ends the slices are cut at.
-    QString raw = document->toRawText();
+    // The book's own text: its line ends, none of the control's display cuts or stand-ins.
+    QString raw = edit->TextWithCrs();
     std::u16string text(reinterpret_cast<const char16_t*>(raw.utf16()), static_cast<std::size_t>(raw.size()));
     raw.clear();
-    for (char16_t& c : text)
-        if (c == u'\x2029')
-            c = u'\r';
 
     auto work = std::make_shared<Work>();
     work->total = std::max<std::size_t>(1, text.size());
@@ -106,12 +103,7 @@ bool ConvertEditText(QPlainTextEdit* edit, ConvertConfig config, QWidget* dialog
         return false;
     }
     const int caret = edit->textCursor().position();
-    QTextCursor all(document);
-    all.beginEditBlock();
-    all.select(QTextCursor::Document);
-    // CR starts a block as it does when the book is loaded.
-    all.insertText(QString::fromUtf16(work->out.data(), static_cast<qsizetype>(work->out.size())));
-    all.endEditBlock();
+    edit->ReplaceAllText(QString::fromUtf16(work->out.data(), static_cast<qsizetype>(work->out.size())));
     QTextCursor place(document);
     place.setPosition(std::min(caret, document->characterCount() - 1));
     edit->setTextCursor(place);

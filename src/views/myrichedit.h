@@ -38,6 +38,9 @@ public:
     // Inserts plain text as typed or pasted (never a display cut from the text itself), cutting its long
     // paragraphs for display; one undo step.
     void InsertBookText(QTextCursor& cursor, const QString& text);
+    // Replaces the whole text with the book's text `text` (CR line ends) as one undo step, held as a
+    // loaded book is.
+    void ReplaceAllText(const QString& text);
     // A book offset and the control position of the same character, both ways.
     std::int32_t BookOffset(std::int32_t position) const;
     std::int32_t ControlPosition(std::int32_t offset) const;

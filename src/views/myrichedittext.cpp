@@ -38,11 +38,13 @@ bool IsBlockBreaker(char16_t c)
 }
 
 // Characters the text does not hold, from the spare noncharacters and then the private use area.
-CMyRichEdit::StandIns PickStandIns(const QString& text)
+CMyRichEdit::StandIns PickStandIns(const QString& text, const QString& other = {})
 {
     std::vector<bool> used(0x10000, false);
-    for (const QChar c : text)
-        used[c.unicode()] = true;
+    for (const QString* t : {&text, &other}) {
+        for (const QChar c : *t)
+            used[c.unicode()] = true;
+    }
     CMyRichEdit::StandIns picked{};
     std::size_t n = 0;
     const auto take = [&](char16_t first, char16_t last) {
@@ -227,6 +229,23 @@ void CMyRichEdit::InsertPieces(QTextCursor& cursor, const char16_t* text, std::i
         if (separators > 0 && !b.layout()->lineCount())
             b.setLineCount(separators + 1);
     }
+}
+
+void CMyRichEdit::ReplaceAllText(const QString& text)
+{
+    QString content = text;
+    if (std::any_of(content.cbegin(), content.cend(), [](QChar c) { return IsBlockBreaker(c.unicode()); })) {
+        // Stand-ins taken now must not be in the text the undo brings back either.
+        if (!m_standIns)
+            m_standIns = PickStandIns(content, document()->toRawText());
+        Substitute(content, kBlockBreakers, *m_standIns);
+    }
+    QTextCursor all(document());
+    all.beginEditBlock();
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
+    InsertPieces(all, reinterpret_cast<const char16_t*>(content.constData()), static_cast<std::int32_t>(content.size()));
+    all.endEditBlock();
 }
 
 void CMyRichEdit::InsertBookText(QTextCursor& cursor, const QString& text)

@@ -266,7 +266,10 @@ TEST_F(Conversion, SearchInEitherScriptFindsTheBooksText)
 
 TEST_F(Conversion, EditViewConvertsTheWholeTextAsOneUndoStep)
 {
-    const QString original = SimplifiedBook(1000); // more than one slice: long enough to cancel halfway
+    // More than one slice: long enough to cancel halfway. A paragraph too long for one block of the
+    // control and a paragraph separator of the book's own come back as they were.
+    QString original = SimplifiedBook(1000);
+    original += SimplifiedBook(300).remove(u'\n') + QStringLiteral("\x2029尾\n");
     const QString path = WriteBook(QStringLiteral("book.txt"), original);
     ASSERT_TRUE(Start({path}));
     Frame()->UpdateCommandUI();

@@ -202,3 +202,62 @@ TEST_F(LongParagraphTest, OffsetsCopyAndFindSeeTheBookNotThePieces)
         EXPECT_TRUE(found);
     }
 }
+
+TEST_F(LongParagraphTest, FindFarAwaySeesLineEndsCutsWordsCaseAndNoBreakSpaces)
+{
+    // Short lines (which share blocks), a paragraph cut for display, and short lines again: far more
+    // than find reads block by block, so the far matches come from the copy of the whole text.
+    QString text;
+    const auto lines = [&text](int from, int to) {
+        for (int i = from; i < to; ++i)
+            text += QStringLiteral("第%1行\r").arg(i);
+    };
+    lines(0, 25'000);
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 30'000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        text += QChar(static_cast<char16_t>(0x5000 + (seed >> 16) % 0x800));
+    }
+    text += u'\r';
+    lines(25'000, 50'000);
+    text += QStringLiteral("末行甲\r乙行 xaby ab ABC\u00A0d\r");
+    lines(50'000, 50'010);
+    ASSERT_TRUE(Start({WriteBook(QStringLiteral("far.txt"), text)}));
+    ASSERT_NE(Control(), nullptr);
+    CMyRichEdit* edit = Control();
+    ASSERT_FALSE(edit->DisplayCutPositions().empty());
+    const int at = edit->BookOffset(edit->DisplayCutPositions().back());
+    const QString across = text.mid(at - 3, 6);
+    const int end = static_cast<int>(text.size());
+
+    struct Case
+    {
+        QString what;
+        int from; // book offset
+        QTextDocument::FindFlags flags;
+        int expected; // book offset of the match, -1 for none
+    };
+    const QTextDocument::FindFlags none;
+    const Case cases[] = {
+        {QStringLiteral("甲乙"), 0, none, -1}, // not across a line end
+        {across, 0, none, at - 3},
+        {across, end, QTextDocument::FindBackward, at - 3},
+        {QStringLiteral("ab"), 0, QTextDocument::FindWholeWords, static_cast<int>(text.indexOf(" ab ")) + 1},
+        {QStringLiteral("abc"), 0, none, static_cast<int>(text.indexOf("ABC"))},
+        {QStringLiteral("abc"), 0, QTextDocument::FindCaseSensitively, -1},
+        {QStringLiteral("C d"), 0, QTextDocument::FindCaseSensitively, static_cast<int>(text.indexOf("C\u00A0d"))},
+        {QStringLiteral("第1行"), end, QTextDocument::FindBackward, 4},
+        {QStringLiteral("第50009行"), 0, none, static_cast<int>(text.indexOf(QStringLiteral("第50009行")))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what.toStdString());
+        const QTextCursor hit = edit->Find(c.what, edit->ControlPosition(c.from), c.flags);
+        if (c.expected < 0) {
+            EXPECT_TRUE(hit.isNull());
+            continue;
+        }
+        ASSERT_FALSE(hit.isNull());
+        EXPECT_EQ(edit->BookOffset(hit.selectionStart()), c.expected);
+        EXPECT_EQ(edit->SelectedTextWithCrs(hit), text.mid(c.expected, c.what.size()));
+    }
+}
