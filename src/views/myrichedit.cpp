@@ -5,7 +5,9 @@
 #include "views/myricheditview.h"
 
 #include <QContextMenuEvent>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -212,6 +214,42 @@ void CMyRichEdit::insertFromMimeData(const QMimeData* source)
     InsertBookText(cursor, source->text());
     setTextCursor(cursor);
     ensureCursorVisible();
+}
+
+void CMyRichEdit::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        m_doubleClick.start();
+        m_doubleClickAt = event->position().toPoint();
+    }
+}
+
+void CMyRichEdit::mousePressEvent(QMouseEvent* event)
+{
+    const bool triple = event->button() == Qt::LeftButton && m_doubleClick.isValid() &&
+                        m_doubleClick.elapsed() < QApplication::doubleClickInterval() &&
+                        (event->position().toPoint() - m_doubleClickAt).manhattanLength() <
+                            QApplication::startDragDistance();
+    m_doubleClick.invalidate();
+    QPlainTextEdit::mousePressEvent(event);
+    if (!triple)
+        return;
+    // The control selects its block; where short lines share one, only the line clicked is meant.
+    QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    const QString text = block.text();
+    if (!text.contains(QChar::LineSeparator))
+        return;
+    const int at = cursorForPosition(event->position().toPoint()).position() - block.position();
+    const auto start = text.lastIndexOf(QChar::LineSeparator, std::max(0, at - 1));
+    const auto end = text.indexOf(QChar::LineSeparator, at);
+    const int from = block.position() + static_cast<int>(at > 0 && start >= 0 ? start + 1 : 0);
+    // With the line end, as the control takes its block's separator.
+    const int to = end >= 0 ? block.position() + static_cast<int>(end) + 1 : cursor.selectionEnd();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
 }
 
 void CMyRichEdit::wheelEvent(QWheelEvent* event)

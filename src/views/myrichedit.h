@@ -2,6 +2,7 @@
 // paging, and the keys, wheel and context menu of the edit view.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <array>
@@ -69,6 +70,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -85,6 +88,9 @@ private:
     QTextCursor FindInWholeText(const QString& what, std::int32_t pos, QTextDocument::FindFlags flags) const;
 
     CMyRichEditView* m_view;
+    // When and where the last double click was: a press soon after at the same place selects a line.
+    QElapsedTimer m_doubleClick;
+    QPoint m_doubleClickAt;
     // What stands in the control for each character it would turn into a line break; none when the
     // text held no such character.
     std::optional<StandIns> m_standIns;

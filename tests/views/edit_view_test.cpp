@@ -506,3 +506,20 @@ TEST_F(EditViewTest, WithoutABookTheEditViewIsReadOnly)
 }
 
 } // namespace
+
+TEST_F(EditViewTest, TripleClickSelectsTheLineClickedWhereLinesShareABlock)
+{
+    OpenInEditView(WriteBook(QStringLiteral("book.txt"), NumberedText(5)));
+    const QString text = BufferText();
+    for (const int line : {0, 2, 4}) {
+        SCOPED_TRACE(line);
+        const int start = Control()->ControlPosition(Control()->OffsetOfLine(line));
+        QTextCursor at = Control()->textCursor();
+        at.setPosition(start + 2);
+        const QPoint point = Control()->cursorRect(at).center();
+        QTest::mouseDClick(Control()->viewport(), Qt::LeftButton, Qt::NoModifier, point);
+        QTest::mouseClick(Control()->viewport(), Qt::LeftButton, Qt::NoModifier, point);
+        const int end = static_cast<int>(text.indexOf(u'\r', start)) + 1;
+        EXPECT_EQ(Control()->SelectedTextWithCrs(Control()->textCursor()), text.mid(start, end - start));
+    }
+}
