@@ -81,11 +81,8 @@ private:
     void InsertPieces(QTextCursor& cursor, const char16_t* text, std::int32_t length);
     // Backspace and Delete next to a display cut remove the book's character, not the cut.
     bool DeleteAcrossCut(bool backward);
-    // Find block by block for a stretch after (or before) `pos`; `searchedAll` says it reached the end.
-    QTextCursor FindNear(const QString& what, std::int32_t pos, QTextDocument::FindFlags flags,
-                         bool* searchedAll) const;
-    // Find over one copy of the whole text.
-    QTextCursor FindInWholeText(const QString& what, std::int32_t pos, QTextDocument::FindFlags flags) const;
+    // Whether the book's characters either side of the control's [start, end) are no letters or digits.
+    bool IsWordEdgeAt(std::int32_t start, std::int32_t end) const;
 
     CMyRichEditView* m_view;
     // When and where the last double click was: a press soon after at the same place selects a line.

@@ -9,153 +9,181 @@
 #include <algorithm>
 #include <vector>
 
-using myrichedit::DropUnits;
 using myrichedit::FollowsCut;
 
 namespace {
 
-// How far find looks block by block before it takes the whole text at once: reading a block is cheap,
-// but a book of 360,000 short lines read that way takes longer than one copy of all its text.
-constexpr std::int32_t kNearSearchUnits = 128 * 1024;
-
-bool IsWordEdge(const QString& text, qsizetype index, qsizetype n)
+// A stretch of a run's text and where its pieces stand in the control.
+class SearchWindow
 {
-    const qsizetype end = index + n;
-    return !(index > 0 && text.at(index - 1).isLetterOrNumber()) &&
-           !(end < text.size() && text.at(end).isLetterOrNumber());
+public:
+    const QString& Text() const { return m_text; }
+    qsizetype Size() const { return m_text.size(); }
+    void Clear()
+    {
+        m_text.clear();
+        m_pieces.clear();
+    }
+    void Append(std::int32_t position, QStringView text)
+    {
+        m_pieces.push_back({position, m_text.size()});
+        m_text += text;
+    }
+    void Prepend(std::int32_t position, QStringView text)
+    {
+        for (Piece& p : m_pieces)
+            p.index += text.size();
+        m_pieces.insert(m_pieces.begin(), {position, 0});
+        m_text.prepend(text);
+    }
+    void KeepLast(qsizetype keep)
+    {
+        const qsizetype drop = std::max<qsizetype>(0, m_text.size() - std::max<qsizetype>(0, keep));
+        m_text.remove(0, drop);
+        std::vector<Piece> kept;
+        for (std::size_t i = 0; i < m_pieces.size(); ++i) {
+            const qsizetype end = i + 1 < m_pieces.size() ? m_pieces[i + 1].index : drop + m_text.size();
+            if (end <= drop)
+                continue;
+            const qsizetype cut = std::max<qsizetype>(0, drop - m_pieces[i].index);
+            kept.push_back({m_pieces[i].position + static_cast<std::int32_t>(cut), m_pieces[i].index + cut - drop});
+        }
+        m_pieces = std::move(kept);
+    }
+    void KeepFirst(qsizetype keep)
+    {
+        m_text.truncate(std::max<qsizetype>(0, keep));
+        while (!m_pieces.empty() && m_pieces.back().index >= m_text.size() && m_pieces.size() > 1)
+            m_pieces.pop_back();
+    }
+    void NoBreakSpacesAsSpaces() { m_text.replace(QChar::Nbsp, u' '); }
+    // Control positions of a match's first character and of the end after its last one: a match ending
+    // where a piece ends ends before the cut.
+    int StartPosition(qsizetype index) const
+    {
+        auto it = std::upper_bound(m_pieces.begin(), m_pieces.end(), index,
+                                   [](qsizetype v, const Piece& p) { return v < p.index; });
+        --it;
+        return static_cast<int>(it->position + (index - it->index));
+    }
+    int EndPosition(qsizetype index) const
+    {
+        auto it = std::lower_bound(m_pieces.begin(), m_pieces.end(), index,
+                                   [](const Piece& p, qsizetype v) { return p.index < v; });
+        if (it != m_pieces.begin())
+            --it;
+        return static_cast<int>(it->position + (index - it->index));
+    }
+
+private:
+    struct Piece
+    {
+        std::int32_t position; // in the control
+        qsizetype index;       // in the window
+    };
+    QString m_text;
+    std::vector<Piece> m_pieces;
+};
+
+// Case matters only for letters that have it: a word of Chinese is searched as it is, which is faster.
+Qt::CaseSensitivity CaseOf(const QString& what, QTextDocument::FindFlags flags)
+{
+    if (flags.testFlag(QTextDocument::FindCaseSensitively))
+        return Qt::CaseSensitive;
+    const bool caseless = std::all_of(what.cbegin(), what.cend(), [](QChar c) {
+        return !c.isSurrogate() && (!c.isLetter() || c.category() == QChar::Letter_Other);
+    });
+    return caseless ? Qt::CaseSensitive : Qt::CaseInsensitive;
 }
 
 } // namespace
 
 QTextCursor CMyRichEdit::Find(const QString& what, std::int32_t from, QTextDocument::FindFlags flags) const
 {
-    // Separators are line ends, which no match holds.
-    if (what.isEmpty() || what.contains(QChar::ParagraphSeparator) || what.contains(QChar::LineSeparator))
+    // Separators are line ends, which no match holds; no-break spaces are searched as spaces.
+    if (what.isEmpty() || what.contains(QChar::ParagraphSeparator) || what.contains(QChar::LineSeparator) ||
+        what.contains(QChar::Nbsp))
         return {};
     // As the document's own find: a backward search leaves out the character at `from`.
     std::int32_t pos = std::clamp(from, 0, TextLength());
-    if (flags.testFlag(QTextDocument::FindBackward) && --pos < 0)
-        return {};
-    bool searchedAll = false;
-    QTextCursor hit = FindNear(what, pos, flags, &searchedAll);
-    if (hit.isNull() && !searchedAll)
-        hit = FindInWholeText(what, pos, flags);
-    return hit;
-}
-
-QTextCursor CMyRichEdit::FindNear(const QString& what, std::int32_t pos, QTextDocument::FindFlags flags,
-                                  bool* searchedAll) const
-{
-    const QTextDocument* doc = document();
     const bool backward = flags.testFlag(QTextDocument::FindBackward);
-    const Qt::CaseSensitivity cs =
-        flags.testFlag(QTextDocument::FindCaseSensitively) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    if (backward && --pos < 0)
+        return {};
+    const Qt::CaseSensitivity cs = CaseOf(what, flags);
     const qsizetype n = what.size();
-    const auto runStart = [](QTextBlock b) {
-        while (b.isValid() && FollowsCut(b))
-            b = b.previous();
-        return b;
-    };
-    struct Piece
-    {
-        std::int32_t position; // in the control
-        qsizetype index;       // in the run's text
-    };
-    std::vector<Piece> pieces;
-    QString text;
-    bool first = true;
-    std::int64_t budget = kNearSearchUnits;
-    *searchedAll = false;
-    for (QTextBlock block = runStart(doc->findBlock(pos)); block.isValid();) {
-        if (budget < 0)
-            return {};
-        // A run: the blocks joined by display cuts, searched as the one paragraph they are.
-        pieces.clear();
-        text.clear();
-        QTextBlock b = block;
-        do {
-            pieces.push_back({static_cast<std::int32_t>(b.position()), text.size()});
-            text += b.text();
-            b = b.next();
-        } while (b.isValid() && FollowsCut(b));
-        budget -= text.size() + 1;
-        text.replace(QChar::Nbsp, u' ');
-        const auto toIndex = [&](std::int32_t p) {
-            auto it = std::upper_bound(pieces.begin(), pieces.end(), p,
-                                       [](std::int32_t v, const Piece& piece) { return v < piece.position; });
-            --it;
-            return std::min(text.size(), it->index + (p - it->position));
-        };
-        const auto toPosition = [&](qsizetype index, bool end) {
-            auto it =
-                std::upper_bound(pieces.begin(), pieces.end(), index, [end](qsizetype v, const Piece& piece) {
-                    return end ? v <= piece.index : v < piece.index;
-                });
-            if (it != pieces.begin())
-                --it;
-            return static_cast<int>(it->position + (index - it->index));
-        };
-        qsizetype offset = backward ? (first ? toIndex(pos) : text.size() - 1) : (first ? toIndex(pos) : 0);
-        first = false;
-        while (offset >= 0 && offset <= text.size()) {
+    const bool spaces = what.contains(u' ');
+    const QTextDocument* doc = document();
+    // The text of one block at a time, with as much of its run's neighbour (the blocks a display cut
+    // joins it to) as a match across the cut needs.
+    SearchWindow window;
+    QTextBlock block = doc->findBlock(pos);
+    if (!backward) {
+        window.Append(pos, QStringView(block.text()).mid(pos - block.position()));
+    } else {
+        window.Append(block.position(), block.text());
+        for (QTextBlock b = block.next(); window.Size() < pos - block.position() + n && b.isValid() && FollowsCut(b);
+             b = b.next())
+            window.Append(b.position(), QStringView(b.text()).left(n));
+    }
+    qsizetype last = pos - block.position(); // the last start a backward match may have
+    while (true) {
+        if (spaces)
+            window.NoBreakSpacesAsSpaces();
+        for (qsizetype at = backward ? last : 0; !backward || at >= 0;) {
             const qsizetype idx =
-                backward ? text.lastIndexOf(what, offset, cs) : text.indexOf(what, offset, cs);
+                backward ? window.Text().lastIndexOf(what, at, cs) : window.Text().indexOf(what, at, cs);
             if (idx < 0)
                 break;
-            if (flags.testFlag(QTextDocument::FindWholeWords) && !IsWordEdge(text, idx, n)) {
-                offset = backward ? idx - 1 : idx + 1;
+            const int start = window.StartPosition(idx);
+            const int end = window.EndPosition(idx + n);
+            if (flags.testFlag(QTextDocument::FindWholeWords) && !IsWordEdgeAt(start, end)) {
+                at = backward ? idx - 1 : idx + 1;
                 continue;
             }
             QTextCursor hit(const_cast<QTextDocument*>(doc));
-            hit.setPosition(toPosition(idx, false));
-            hit.setPosition(toPosition(idx + n, true), QTextCursor::KeepAnchor);
+            hit.setPosition(start);
+            hit.setPosition(end, QTextCursor::KeepAnchor);
             return hit;
         }
-        block = backward ? runStart(block.previous()) : b;
+        // No match holds a whole kept part (it is shorter than one), so the next search sees only new
+        // matches.
+        if (!backward) {
+            block = block.next();
+            if (!block.isValid())
+                return {};
+            if (FollowsCut(block))
+                window.KeepLast(n - 1);
+            else
+                window.Clear();
+            window.Append(block.position(), block.text());
+        } else {
+            const bool joined = FollowsCut(block);
+            block = block.previous();
+            if (!block.isValid())
+                return {};
+            if (joined)
+                window.KeepFirst(n - 1);
+            else
+                window.Clear();
+            window.Prepend(block.position(), block.text());
+            last = window.Size() - 1;
+        }
     }
-    *searchedAll = true;
-    return {};
 }
 
-QTextCursor CMyRichEdit::FindInWholeText(const QString& what, std::int32_t pos,
-                                         QTextDocument::FindFlags flags) const
+bool CMyRichEdit::IsWordEdgeAt(std::int32_t start, std::int32_t end) const
 {
-    const bool backward = flags.testFlag(QTextDocument::FindBackward);
-    const Qt::CaseSensitivity cs =
-        flags.testFlag(QTextDocument::FindCaseSensitively) ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    const qsizetype n = what.size();
-    // The book's text without the cuts; separators stay, and no match holds one.
-    QString text = document()->toRawText();
+    // The book's characters either side, past a display cut.
     const std::vector<std::int32_t>& cuts = DisplayCutPositions();
-    DropUnits(text, cuts, 0);
-    text.replace(QChar::Nbsp, u' ');
-    // Cut k stands before the book's characters from cuts[k] - k on.
-    const auto cutsBefore = [&](qsizetype index, bool end) {
-        std::size_t lo = 0;
-        std::size_t hi = cuts.size();
-        while (lo < hi) {
-            const std::size_t mid = (lo + hi) / 2;
-            const qsizetype at = cuts[mid] - static_cast<qsizetype>(mid);
-            if (end ? at < index : at <= index)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        return static_cast<std::int32_t>(lo);
-    };
-    qsizetype offset = std::min<qsizetype>(BookOffset(pos), text.size());
-    while (offset >= 0 && offset <= text.size()) {
-        const qsizetype idx = backward ? text.lastIndexOf(what, offset, cs) : text.indexOf(what, offset, cs);
-        if (idx < 0)
-            return {};
-        if (flags.testFlag(QTextDocument::FindWholeWords) && !IsWordEdge(text, idx, n)) {
-            offset = backward ? idx - 1 : idx + 1;
-            continue;
-        }
-        QTextCursor hit(const_cast<QTextDocument*>(document()));
-        hit.setPosition(static_cast<int>(idx) + cutsBefore(idx, false));
-        hit.setPosition(static_cast<int>(idx + n) + cutsBefore(idx + n, true), QTextCursor::KeepAnchor);
-        return hit;
-    }
-    return {};
+    const auto isCut = [&cuts](std::int32_t p) { return std::binary_search(cuts.begin(), cuts.end(), p); };
+    const QTextDocument* doc = document();
+    std::int32_t before = start - 1;
+    if (before >= 0 && isCut(before))
+        --before;
+    std::int32_t after = end;
+    if (isCut(after))
+        ++after;
+    const bool letterBefore = before >= 0 && doc->characterAt(before).isLetterOrNumber();
+    const bool letterAfter = after < TextLength() && doc->characterAt(after).isLetterOrNumber();
+    return !letterBefore && !letterAfter;
 }

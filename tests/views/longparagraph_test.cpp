@@ -205,8 +205,8 @@ TEST_F(LongParagraphTest, OffsetsCopyAndFindSeeTheBookNotThePieces)
 
 TEST_F(LongParagraphTest, FindFarAwaySeesLineEndsCutsWordsCaseAndNoBreakSpaces)
 {
-    // Short lines (which share blocks), a paragraph cut for display, and short lines again: far more
-    // than find reads block by block, so the far matches come from the copy of the whole text.
+    // Short lines (which share blocks), a paragraph cut for display, and short lines again, searched
+    // from either end.
     QString text;
     const auto lines = [&text](int from, int to) {
         for (int i = from; i < to; ++i)
@@ -247,6 +247,7 @@ TEST_F(LongParagraphTest, FindFarAwaySeesLineEndsCutsWordsCaseAndNoBreakSpaces)
         {QStringLiteral("abc"), 0, QTextDocument::FindCaseSensitively, -1},
         {QStringLiteral("C d"), 0, QTextDocument::FindCaseSensitively, static_cast<int>(text.indexOf("C\u00A0d"))},
         {QStringLiteral("第1行"), end, QTextDocument::FindBackward, 4},
+        {QStringLiteral("乙"), end, QTextDocument::FindBackward, static_cast<int>(text.indexOf(u'乙'))},
         {QStringLiteral("第50009行"), 0, none, static_cast<int>(text.indexOf(QStringLiteral("第50009行")))},
     };
     for (const Case& c : cases) {
