@@ -71,7 +71,7 @@ int CmdReformat(QStringList args)
     if (image.status == ReformatStatus::NothingToDo)
         return CliFail(QStringLiteral("空文件。"));
     if (image.status == ReformatStatus::OutOfMemory)
-        return CliFail(QStringLiteral("内存不足。"));
+        return CliFail(MsgOutOfMemory());
     if (!WriteFileAtomically(outPath, image.bytes))
         return CliFail(QStringLiteral("文件保存失败。"));
     return 0;

@@ -12,6 +12,7 @@
 #include "layout/pagerenderer.h"
 #include "layout/readingcomposer.h"
 #include "layout/textmetrics.h"
+#include "settings/messagesink.h"
 
 #include <QImage>
 #include <memory>
@@ -128,7 +129,7 @@ int CmdRender(QStringList args)
     const QImage picture =
         ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, page, scale);
     if (picture.isNull())
-        return CliFail(QStringLiteral("内存不足。"));
+        return CliFail(MsgOutOfMemory());
     if (!picture.save(outPath, "PNG"))
         return CliFail(QStringLiteral("文件保存失败。"));
     return 0;

@@ -8,6 +8,7 @@
 #include "layout/pageturnanimation.h"
 #include "layout/readingcomposer.h"
 #include "layout/textmetrics.h"
+#include "settings/messagesink.h"
 #include "settings/parablock.h"
 
 #include <QDir>
@@ -72,7 +73,7 @@ int CmdTurn(QStringList args)
         const QImage after =
             ComposeReadingPicture(window, buffer.get(), layout.pageSize, layout.spread, turn.ToPage(), scale);
         if (before.isNull() || after.isNull())
-            return CliFail(QStringLiteral("内存不足。"));
+            return CliFail(MsgOutOfMemory());
         const QDir dir(outDir);
         bool saved = true;
         const int frames = turn.Run(before, after, [&](const QImage& frame, int) {

@@ -22,8 +22,6 @@
 
 namespace {
 
-const QString kNoMemory = QStringLiteral("内存不足。");
-
 // A modal step runs an event loop: the view or its book may be gone when it returns.
 bool StillThere(const QPointer<CMyRichEditView>& view, const TextBuffer* buffer)
 {
@@ -92,11 +90,11 @@ void RunReformatCommand(CMyRichEditView& target, const ReformatCommandHooks& hoo
     try {
         text = view->Edit()->TextWithCrs();
     } catch (const std::bad_alloc&) {
-        ShowMessage(kNoMemory, MsgIcon::Warning);
+        ShowMessage(MsgOutOfMemory(), MsgIcon::Warning);
         return;
     }
     if (text.size() > kMaxTextUnits) {
-        ShowMessage(kNoMemory, MsgIcon::Warning);
+        ShowMessage(MsgOutOfMemory(), MsgIcon::Warning);
         return;
     }
 
@@ -120,7 +118,7 @@ void RunReformatCommand(CMyRichEditView& target, const ReformatCommandHooks& hoo
     if (image.status == ReformatStatus::NothingToDo)
         return;
     if (image.status == ReformatStatus::OutOfMemory) {
-        ShowMessage(kNoMemory, MsgIcon::Warning);
+        ShowMessage(MsgOutOfMemory(), MsgIcon::Warning);
         return;
     }
 

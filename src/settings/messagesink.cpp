@@ -28,6 +28,11 @@ QString MsgOpenFailed()
     return QStringLiteral("文件打开失败。");
 }
 
+QString MsgOutOfMemory()
+{
+    return QStringLiteral("内存不足。");
+}
+
 void SetMessageSink(MessageSink* sink)
 {
     g_sink.store(sink);

@@ -43,6 +43,8 @@ MessageSink& CurrentMessageSink();
 
 // The message for a file that cannot be opened, said alike wherever that happens.
 QString MsgOpenFailed();
+// The message for work given up because memory ran out; what the user has stays as it was.
+QString MsgOutOfMemory();
 
 // An OK box with the given text.
 void ShowMessage(const QString& text, MsgIcon icon = MsgIcon::Information);

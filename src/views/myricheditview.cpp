@@ -112,13 +112,13 @@ bool CMyRichEditView::CommitEdits()
     // leaves the book's text as it was.
     if (length > static_cast<std::size_t>(kMaxTextUnits) ||
         !std::unique_ptr<char16_t[]>(new (std::nothrow) char16_t[length + 1])) {
-        ShowMessage(QStringLiteral("内存不足。"), MsgIcon::Warning);
+        ShowMessage(MsgOutOfMemory(), MsgIcon::Warning);
         return false;
     }
     const SourceEncoding encoding = buffer->Encoding();
     char16_t* room = buffer->Allocate(length + 1);
     if (!room) {
-        ShowMessage(QStringLiteral("内存不足。"), MsgIcon::Warning);
+        ShowMessage(MsgOutOfMemory(), MsgIcon::Warning);
         return false;
     }
     std::copy_n(reinterpret_cast<const char16_t*>(text.constData()), length, room);
