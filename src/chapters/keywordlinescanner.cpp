@@ -3,11 +3,9 @@
 
 #include "chapters/chaptercondition.h"
 #include "chapters/chapterpattern.h"
+#include "document/unitscan.h"
 
 #include <cstring>
-#if defined(__SSE2__) && !defined(LT_NO_SIMD)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -18,25 +16,6 @@ bool IsHighSurrogate(char16_t c)
 bool IsLowSurrogate(char16_t c)
 {
     return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// Index of the next CR at or after `from`, or `length`.
-std::int32_t FindCr(const char16_t* text, std::int32_t from, std::int32_t length)
-{
-    std::int32_t i = from;
-#if defined(__SSE2__) && !defined(LT_NO_SIMD)
-    const __m128i cr = _mm_set1_epi16(0x0D);
-    for (; i + 8 <= length; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, cr));
-        if (mask != 0)
-            return i + (__builtin_ctz(static_cast<unsigned>(mask)) >> 1);
-    }
-#endif
-    for (; i < length; ++i)
-        if (text[i] == u'\r')
-            return i;
-    return length;
 }
 
 bool StartsWithAt(const char16_t* text, std::int32_t length, std::int32_t pos, const QString& s)
@@ -173,7 +152,7 @@ bool KeywordLineScanner::Scan(const char16_t* text, std::int32_t length, int cap
             }
             q += (IsHighSurrogate(text[q]) && q + 1 < length && IsLowSurrogate(text[q + 1])) ? 2 : 1;
         }
-        line = FindCr(text, q, length) + 1;
+        line = UnitScan::FindCr(text, q, length) + 1;
     }
     m_text = nullptr;
     m_length = 0;

@@ -1,12 +1,10 @@
 // Cutting text into lines and pages by advance width: the one routine pagination and drawing share.
 #pragma once
 
+#include "document/unitscan.h"
 #include "layout/linebreakrules.h"
 
 #include <cstdint>
-#if defined(__SSE2__) && !defined(LT_NO_SIMD)
-#include <emmintrin.h>
-#endif
 
 class PageTable;
 
@@ -50,22 +48,7 @@ namespace linecut_detail {
     return end;
 }
 
-inline std::int32_t FindCr(const char16_t* text, std::int32_t i, std::int32_t end)
-{
-#if defined(__SSE2__) && !defined(LT_NO_SIMD)
-    const __m128i cr = _mm_set1_epi16(0x0D);
-    for (; end - i >= 8; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, cr));
-        if (mask != 0)
-            return i + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
-    }
-#endif
-    for (; i < end; ++i)
-        if (text[i] == u'\r')
-            return i;
-    return end;
-}
+using UnitScan::FindCr;
 
 // One unit, or two for a surrogate pair, which must not be split over two lines.
 inline std::int32_t UnitLength(const char16_t* text, std::int32_t i, std::int32_t end)
