@@ -134,12 +134,28 @@ QRect PageTurnCanvas::DrawColumns(const QImage& source, int srcTop, int srcHeigh
     for (int bandTop = yMin; bandTop < yMax; bandTop += kBand) {
         const int bandEnd = std::min(bandTop + kBand, yMax);
         if (unit && bandTop >= commonTop && bandEnd <= commonEnd) {
+            // Column by column too: columns whose tops differ read rows far apart, and only within a
+            // band do neighbours share the source's cache lines and pages. Reading down a column
+            // defeats the processor's prefetching, so the lines a column further on will read are
+            // asked for ahead.
             const std::size_t count = fastX.size();
-            for (int y = bandTop; y < bandEnd; ++y) {
-                Pixel* out = Row(bits, bpl, y);
-                const uchar* rowBase = srcBits + y * srcBpl;
-                for (std::size_t k = 0; k < count; ++k)
-                    out[fastX[k]] = *reinterpret_cast<const Pixel*>(rowBase + fastOffset[k]);
+            const int rows = bandEnd - bandTop;
+            uchar* bandOut = bits + bandTop * bpl;
+            const uchar* bandIn = srcBits + bandTop * srcBpl;
+            constexpr std::size_t kAhead = 16;
+            for (std::size_t k = 0; k < count; ++k) {
+                if (k + kAhead < count) {
+                    const uchar* next = bandIn + fastOffset[k + kAhead];
+                    const uchar* before = bandIn + fastOffset[k + kAhead - 1];
+                    if (reinterpret_cast<std::uintptr_t>(next) / 64 !=
+                        reinterpret_cast<std::uintptr_t>(before) / 64)
+                        for (int r = 0; r < rows; ++r)
+                            __builtin_prefetch(next + r * srcBpl);
+                }
+                uchar* out = bandOut + fastX[k] * qsizetype(sizeof(Pixel));
+                const uchar* in = bandIn + fastOffset[k];
+                for (int y = bandTop; y < bandEnd; ++y, out += bpl, in += srcBpl)
+                    *reinterpret_cast<Pixel*>(out) = *reinterpret_cast<const Pixel*>(in);
             }
             continue;
         }
