@@ -1,5 +1,6 @@
-// Block copies, smooth squeezing, column stretches, polygon fills and cross-fades for page-turn frames.
+// Block copies, column stretches, polygon fills and cross-fades for page-turn frames.
 #include "layout/pageturncanvas.h"
+#include "layout/pageturnpixels_p.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,27 +12,10 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
-
-using Pixel = std::uint32_t;
-
-const Pixel* ConstRow(const QImage& image, int y)
-{
-    return reinterpret_cast<const Pixel*>(image.constBits() +
-                                          static_cast<qsizetype>(y) * image.bytesPerLine());
-}
-
-Pixel* Row(uchar* bits, qsizetype bytesPerLine, int y)
-{
-    return reinterpret_cast<Pixel*>(bits + y * bytesPerLine);
-}
-
-bool Usable(const QImage& source, const QImage& frame)
-{
-    return !frame.isNull() && source.format() == QImage::Format_RGB32 && source.size() == frame.size();
-}
-
-} // namespace
+using PageTurnPixels::ConstRow;
+using PageTurnPixels::Pixel;
+using PageTurnPixels::Row;
+using PageTurnPixels::Usable;
 
 PageTurnCanvas::PageTurnCanvas(const QImage& screen)
     : m_frame(screen.convertToFormat(QImage::Format_RGB32).copy())
@@ -65,73 +49,6 @@ void PageTurnCanvas::CopySplit(const QImage& left, const QImage& right, int spli
     const int split = std::clamp(splitX, all.left(), all.right() + 1);
     Copy(left, QRect(all.left(), all.top(), split - all.left(), all.height()));
     Copy(right, QRect(split, all.top(), all.right() + 1 - split, all.height()));
-}
-
-void PageTurnCanvas::SqueezeColumns(const QImage& source, int sourceX, int sourceWidth, int destX,
-                                    int destWidth, int top, int height)
-{
-    if (sourceWidth <= 0 || destWidth <= 0 || height <= 0 || !Usable(source, m_frame))
-        return;
-    if (destWidth >= sourceWidth) {
-        Copy(source, QRect(sourceX, top, sourceWidth, height), QPoint(destX, top));
-        return;
-    }
-    const int y0 = std::max(top, 0);
-    const int y1 = std::min<long long>(static_cast<long long>(top) + height, m_frame.height());
-    if (y0 >= y1)
-        return;
-
-    // Which source columns each destination column averages, worked out once for all rows.
-    struct Span
-    {
-        int dst;
-        int first;
-        int count;
-        std::uint32_t inverse; // 65536 / count
-    };
-    std::vector<Span> spans;
-    spans.reserve(static_cast<std::size_t>(destWidth));
-    const int lastColumn = source.width() - 1;
-    for (int j = 0; j < destWidth; ++j) {
-        const long long dst = static_cast<long long>(destX) + j;
-        if (dst < 0 || dst >= m_frame.width())
-            continue;
-        const long long s0 = static_cast<long long>(j) * sourceWidth / destWidth;
-        const long long s1 = static_cast<long long>(j + 1) * sourceWidth / destWidth;
-        const long long first = std::clamp<long long>(sourceX + s0, 0, lastColumn);
-        const long long last = std::clamp<long long>(sourceX + s1 - 1, 0, lastColumn);
-        const int count = static_cast<int>(std::max(1LL, last - first + 1));
-        spans.push_back({static_cast<int>(dst), static_cast<int>(first), count,
-                         65536u / static_cast<std::uint32_t>(count)});
-    }
-
-    uchar* bits = m_frame.bits();
-    const qsizetype bpl = m_frame.bytesPerLine();
-    for (int y = y0; y < y1; ++y) {
-        const Pixel* in = ConstRow(source, y);
-        Pixel* out = Row(bits, bpl, y);
-        for (const Span& s : spans) {
-            const Pixel* p = in + s.first;
-            if (s.count == 1) {
-                out[s.dst] = *p | 0xFF000000u;
-                continue;
-            }
-            std::uint32_t r = 0;
-            std::uint32_t g = 0;
-            std::uint32_t b = 0;
-            for (int k = 0; k < s.count; ++k) {
-                r += (p[k] >> 16) & 0xFF;
-                g += (p[k] >> 8) & 0xFF;
-                b += p[k] & 0xFF;
-            }
-            const std::uint32_t half = static_cast<std::uint32_t>(s.count) / 2;
-            r = ((r + half) * s.inverse) >> 16;
-            g = ((g + half) * s.inverse) >> 16;
-            b = ((b + half) * s.inverse) >> 16;
-            out[s.dst] =
-                0xFF000000u | (std::min(r, 255u) << 16) | (std::min(g, 255u) << 8) | std::min(b, 255u);
-        }
-    }
 }
 
 QRect PageTurnCanvas::DrawColumns(const QImage& source, int srcTop, int srcHeight,
@@ -217,12 +134,28 @@ QRect PageTurnCanvas::DrawColumns(const QImage& source, int srcTop, int srcHeigh
     for (int bandTop = yMin; bandTop < yMax; bandTop += kBand) {
         const int bandEnd = std::min(bandTop + kBand, yMax);
         if (unit && bandTop >= commonTop && bandEnd <= commonEnd) {
+            // Column by column too: columns whose tops differ read rows far apart, and only within a
+            // band do neighbours share the source's cache lines and pages. Reading down a column
+            // defeats the processor's prefetching, so the lines a column further on will read are
+            // asked for ahead.
             const std::size_t count = fastX.size();
-            for (int y = bandTop; y < bandEnd; ++y) {
-                Pixel* out = Row(bits, bpl, y);
-                const uchar* rowBase = srcBits + y * srcBpl;
-                for (std::size_t k = 0; k < count; ++k)
-                    out[fastX[k]] = *reinterpret_cast<const Pixel*>(rowBase + fastOffset[k]);
+            const int rows = bandEnd - bandTop;
+            uchar* bandOut = bits + bandTop * bpl;
+            const uchar* bandIn = srcBits + bandTop * srcBpl;
+            constexpr std::size_t kAhead = 16;
+            for (std::size_t k = 0; k < count; ++k) {
+                if (k + kAhead < count) {
+                    const uchar* next = bandIn + fastOffset[k + kAhead];
+                    const uchar* before = bandIn + fastOffset[k + kAhead - 1];
+                    if (reinterpret_cast<std::uintptr_t>(next) / 64 !=
+                        reinterpret_cast<std::uintptr_t>(before) / 64)
+                        for (int r = 0; r < rows; ++r)
+                            __builtin_prefetch(next + r * srcBpl);
+                }
+                uchar* out = bandOut + fastX[k] * qsizetype(sizeof(Pixel));
+                const uchar* in = bandIn + fastOffset[k];
+                for (int y = bandTop; y < bandEnd; ++y, out += bpl, in += srcBpl)
+                    *reinterpret_cast<Pixel*>(out) = *reinterpret_cast<const Pixel*>(in);
             }
             continue;
         }
@@ -234,8 +167,8 @@ QRect PageTurnCanvas::DrawColumns(const QImage& source, int srcTop, int srcHeigh
             auto offset = static_cast<std::uint64_t>(y0 - j.top) * j.step;
             Pixel* out = Row(bits, bpl, y0) + j.dstX;
             const uchar* column = srcBits + j.srcX * qsizetype(sizeof(Pixel));
-            for (int y = y0; y < y1; ++y, offset += j.step, out = reinterpret_cast<Pixel*>(
-                                                              reinterpret_cast<uchar*>(out) + bpl)) {
+            for (int y = y0; y < y1;
+                 ++y, offset += j.step, out = reinterpret_cast<Pixel*>(reinterpret_cast<uchar*>(out) + bpl)) {
                 const int row = srcTop + static_cast<int>(offset >> 16);
                 if (row < firstRow || row >= endRow)
                     continue;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -230,6 +231,59 @@ TEST_F(PageTurn, CrossFadeMatchesTheBlendTableEverywhere)
                 ASSERT_EQ(qRed(got), (qRed(o) * (100 - u) + qRed(n) * u) / 100) << x << "," << y << " " << u;
                 ASSERT_EQ(qGreen(got), CrossFadeChannel(qGreen(o), qGreen(n), u));
                 ASSERT_EQ(qBlue(got), CrossFadeChannel(qBlue(o), qBlue(n), u));
+            }
+    }
+}
+
+TEST_F(PageTurn, SqueezeColumnsAverageEachSpanAndLeaveTheRestAlone)
+{
+    // Noise in every byte, the unused top byte too, so a lane mixed up or a top byte kept shows.
+    const QSize size(701, 5);
+    QImage source(size, QImage::Format_RGB32);
+    QImage under(size, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    for (QImage* image : {&source, &under})
+        for (int y = 0; y < size.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image->scanLine(y));
+            for (int x = 0; x < size.width(); ++x)
+                row[x] = seed = seed * 1664525u + 1013904223u;
+        }
+    struct Case
+    {
+        int sourceX, sourceWidth, destX, destWidth, top, height;
+    };
+    // Spans of one or two columns, of three to 255, and wider; odd widths, clipping on every side.
+    const Case cases[] = {{0, 701, 0, 700, 0, 5},    {3, 690, 5, 601, 1, 3},     {0, 701, 0, 351, 0, 5},
+                          {10, 600, 90, 233, -2, 4}, {0, 701, 0, 7, 0, 5},       {1, 700, 400, 3, 0, 5},
+                          {0, 701, 0, 2, 0, 5},      {-30, 500, -40, 250, 2, 9}, {400, 400, 650, 199, 0, 5},
+                          {0, 701, 0, 1, 0, 5},      {5, 600, 100, 255, 0, 5},   {600, 300, 0, 120, 0, 5},
+                          {-100, 300, 10, 121, 0, 5}};
+    for (const Case& c : cases) {
+        PageTurnCanvas canvas(under);
+        canvas.SqueezeColumns(source, c.sourceX, c.sourceWidth, c.destX, c.destWidth, c.top, c.height);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                const int j = x - c.destX;
+                QRgb want = under.pixel(x, y);
+                if (j >= 0 && j < c.destWidth && y >= c.top && y < c.top + c.height) {
+                    // Columns past the picture's edges read its edge column.
+                    const int first = std::clamp(c.sourceX + j * c.sourceWidth / c.destWidth, 0, 700);
+                    const int last =
+                        std::clamp(c.sourceX + (j + 1) * c.sourceWidth / c.destWidth - 1, 0, 700);
+                    const int count = last - first + 1;
+                    int sum[3] = {};
+                    for (int k = first; k <= last; ++k) {
+                        sum[0] += qRed(source.pixel(k, y));
+                        sum[1] += qGreen(source.pixel(k, y));
+                        sum[2] += qBlue(source.pixel(k, y));
+                    }
+                    int mean[3];
+                    for (int i = 0; i < 3; ++i)
+                        mean[i] = ((sum[i] + count / 2) * (65536 / count)) >> 16;
+                    want = qRgb(mean[0], mean[1], mean[2]);
+                }
+                ASSERT_EQ(canvas.Frame().pixel(x, y), want)
+                    << x << "," << y << " case " << c.sourceX << " " << c.sourceWidth << " " << c.destWidth;
             }
     }
 }
