@@ -4,11 +4,11 @@
 #include "ui/commandids.h"
 #include "views/myricheditview.h"
 
-#include <QContextMenuEvent>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -227,10 +227,10 @@ void CMyRichEdit::mouseDoubleClickEvent(QMouseEvent* event)
 
 void CMyRichEdit::mousePressEvent(QMouseEvent* event)
 {
-    const bool triple = event->button() == Qt::LeftButton && m_doubleClick.isValid() &&
-                        m_doubleClick.elapsed() < QApplication::doubleClickInterval() &&
-                        (event->position().toPoint() - m_doubleClickAt).manhattanLength() <
-                            QApplication::startDragDistance();
+    const bool triple =
+        event->button() == Qt::LeftButton && m_doubleClick.isValid() &&
+        m_doubleClick.elapsed() < QApplication::doubleClickInterval() &&
+        (event->position().toPoint() - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
     m_doubleClick.invalidate();
     QPlainTextEdit::mousePressEvent(event);
     if (!triple)

@@ -46,7 +46,8 @@ public:
             if (end <= drop)
                 continue;
             const qsizetype cut = std::max<qsizetype>(0, drop - m_pieces[i].index);
-            kept.push_back({m_pieces[i].position + static_cast<std::int32_t>(cut), m_pieces[i].index + cut - drop});
+            kept.push_back(
+                {m_pieces[i].position + static_cast<std::int32_t>(cut), m_pieces[i].index + cut - drop});
         }
         m_pieces = std::move(kept);
     }
@@ -121,8 +122,8 @@ QTextCursor CMyRichEdit::Find(const QString& what, std::int32_t from, QTextDocum
         window.Append(pos, QStringView(block.text()).mid(pos - block.position()));
     } else {
         window.Append(block.position(), block.text());
-        for (QTextBlock b = block.next(); window.Size() < pos - block.position() + n && b.isValid() && FollowsCut(b);
-             b = b.next())
+        for (QTextBlock b = block.next();
+             window.Size() < pos - block.position() + n && b.isValid() && FollowsCut(b); b = b.next())
             window.Append(b.position(), QStringView(b.text()).left(n));
     }
     qsizetype last = pos - block.position(); // the last start a backward match may have

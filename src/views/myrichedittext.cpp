@@ -224,7 +224,8 @@ void CMyRichEdit::InsertPieces(QTextCursor& cursor, const char16_t* text, std::i
     // A block not laid out yet counts as one line; one holding joined lines counts as those lines, so
     // the scroll bar and the line numbers stay what they were with a block per line.
     const QTextDocument* doc = document();
-    for (QTextBlock b = doc->findBlock(first); b.isValid() && b.position() <= cursor.position(); b = b.next()) {
+    for (QTextBlock b = doc->findBlock(first); b.isValid() && b.position() <= cursor.position();
+         b = b.next()) {
         const auto separators = static_cast<int>(b.text().count(QChar::LineSeparator));
         if (separators > 0 && !b.layout()->lineCount())
             b.setLineCount(separators + 1);
@@ -244,7 +245,8 @@ void CMyRichEdit::ReplaceAllText(const QString& text)
     all.beginEditBlock();
     all.select(QTextCursor::Document);
     all.removeSelectedText();
-    InsertPieces(all, reinterpret_cast<const char16_t*>(content.constData()), static_cast<std::int32_t>(content.size()));
+    InsertPieces(all, reinterpret_cast<const char16_t*>(content.constData()),
+                 static_cast<std::int32_t>(content.size()));
     all.endEditBlock();
 }
 
