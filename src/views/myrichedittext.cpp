@@ -205,7 +205,7 @@ void CMyRichEdit::InsertPieces(QTextCursor& cursor, const char16_t* text, std::i
         text = reinterpret_cast<const char16_t*>(joined.constData());
         length = static_cast<std::int32_t>(joined.size());
     }
-    const int first = cursor.position();
+    const int first = cursor.selectionStart();
     // CR starts a new block; a display cut is a separator of its own format. The text between takes
     // the plain format, whatever the character before the cursor has.
     const QTextCharFormat plain;
