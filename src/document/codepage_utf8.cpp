@@ -304,32 +304,51 @@ ByteOrderMark MarkOf(const std::uint8_t* data, std::size_t n)
 
 std::string Utf16ToUtf8(const char16_t* text, std::size_t n)
 {
-    std::string out;
-    out.reserve(n + n / 2);
+    // The exact length first: the bytes are then written in place, with no growing and no check per
+    // byte, and the string is no larger than its text.
+    const auto pairAt = [text, n](std::size_t i) {
+        return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF;
+    };
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t u = text[i];
+        if (u < 0x80)
+            bytes += 1;
+        else if (u < 0x800)
+            bytes += 2;
+        else if (pairAt(i)) {
+            bytes += 4;
+            ++i;
+        } else
+            bytes += 3; // a lone surrogate becomes U+FFFD, three bytes too
+    }
+    std::string out(bytes, '\0');
+    char* p = out.data();
     for (std::size_t i = 0; i < n; ++i) {
         std::uint32_t cp = text[i];
         if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
+            *p++ = static_cast<char>(cp);
             continue;
         }
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (pairAt(i)) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
         if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *p++ = static_cast<char>(0xC0 | (cp >> 6));
+            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
         } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *p++ = static_cast<char>(0xE0 | (cp >> 12));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *p++ = static_cast<char>(0xF0 | (cp >> 18));
+            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
         }
     }
     return out;

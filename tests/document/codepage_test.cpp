@@ -4,6 +4,7 @@
 #include "document/bytescan_p.h"
 
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -179,6 +180,28 @@ TEST(CodePageLocale, Gb18030ReadsGbkAndFourByteCharacters)
     EXPECT_TRUE(CodePage::LeadBytes(QStringLiteral("CP950"))[0xA4]);
     EXPECT_FALSE(CodePage::LeadBytes(QStringLiteral("CP932"))[0xB5]);
     EXPECT_FALSE(CodePage::IsKnownCodePage(QStringLiteral("NO-SUCH-CODEPAGE")));
+}
+
+TEST(CodePageUtf8, EncodesEveryLengthAndReplacesLoneSurrogates)
+{
+    struct Case
+    {
+        std::u16string text;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {u"", ""},
+        {u"a\r", "a\r"},
+        {u"\u00E9", "\xC3\xA9"},
+        {u"\u4E2D\u6587", "\xE4\xB8\xAD\xE6\x96\x87"},
+        {u"\U00020000", "\xF0\xA0\x80\x80"},
+        {std::u16string(1, u'\xD800'), "\xEF\xBF\xBD"},                       // high at the end
+        {std::u16string{u'\xDC00', u'a'}, "\xEF\xBF\xBD" "a"},                  // low alone
+        {std::u16string{u'\xD800', u'\xD800', u'\xDC00'}, "\xEF\xBF\xBD\xF0\x90\x80\x80"}, // then a pair
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CodePage::Utf16ToUtf8(c.text.data(), c.text.size()), c.bytes);
+    }
 }
 
 } // namespace
