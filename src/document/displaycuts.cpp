@@ -5,11 +5,6 @@
 
 namespace {
 
-bool EndsParagraph(char16_t c)
-{
-    return c == u'\r' || c == u'\n' || c == u'\x2029' || c == u'\xFDD0' || c == u'\xFDD1';
-}
-
 // A piece may end after one of these without splitting a word or a number.
 bool IsSoftPoint(char16_t c)
 {

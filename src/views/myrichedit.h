@@ -79,6 +79,9 @@ protected:
 private:
     int LineHeight();
     void InsertPieces(QTextCursor& cursor, const char16_t* text, std::int32_t length);
+    // Puts stand-ins into `text` for the book's own characters the control would break lines at;
+    // `keepUndoText` when the control's text may come back by undo.
+    void HoldBreakers(QString& text, bool keepUndoText);
     // Backspace and Delete next to a display cut remove the book's character, not the cut.
     bool DeleteAcrossCut(bool backward);
     // Whether the book's characters either side of the control's [start, end) are no letters or digits.

@@ -76,11 +76,6 @@ void Substitute(QString& text, const CMyRichEdit::StandIns& from, const CMyRichE
 // 300,000 lines.
 constexpr std::int32_t kSharedBlockUnits = kDisplayPieceUnits / 2;
 
-bool EndsLine(char16_t c)
-{
-    return c == u'\r' || c == u'\n' || c == u'\x2029' || c == u'\xFDD0' || c == u'\xFDD1';
-}
-
 // The text with the line ends inside each run of short lines turned into line separators (CR LF into
 // one); null when no two lines were joined.
 QString JoinShortLines(const char16_t* text, std::int32_t length)
@@ -89,7 +84,7 @@ QString JoinShortLines(const char16_t* text, std::int32_t length)
     bool joined = false;
     std::int32_t block = 0; // units in the block being built
     const auto lineEnd = [&](std::int32_t from, std::int32_t limit) {
-        while (from < length && from < limit && !EndsLine(text[from]))
+        while (from < length && from < limit && !EndsParagraph(text[from]))
             ++from;
         return from;
     };
@@ -149,13 +144,7 @@ void CMyRichEdit::LoadText(const char16_t* text, std::int32_t length)
     if (text && length > 0) {
         QTextCursor cursor(doc);
         QString content = QString::fromRawData(reinterpret_cast<const QChar*>(text), length);
-        // Those would become line breaks: each is held as a character of its own and given back on
-        // the way out, one unit for one, so offsets stay the book's.
-        if (std::any_of(text, text + length, IsBlockBreaker)) {
-            content.detach();
-            m_standIns = PickStandIns(content);
-            Substitute(content, kBlockBreakers, *m_standIns);
-        }
+        HoldBreakers(content, false);
         cursor.beginEditBlock();
         InsertPieces(cursor, reinterpret_cast<const char16_t*>(content.constData()),
                      static_cast<std::int32_t>(content.size()));
@@ -226,21 +215,30 @@ void CMyRichEdit::InsertPieces(QTextCursor& cursor, const char16_t* text, std::i
     const QTextDocument* doc = document();
     for (QTextBlock b = doc->findBlock(first); b.isValid() && b.position() <= cursor.position();
          b = b.next()) {
+        // Asking for the block's layout would make one for every block.
         const auto separators = static_cast<int>(b.text().count(QChar::LineSeparator));
-        if (separators > 0 && !b.layout()->lineCount())
+        if (separators > 0)
             b.setLineCount(separators + 1);
     }
+}
+
+void CMyRichEdit::HoldBreakers(QString& text, bool keepUndoText)
+{
+    // Those would become line breaks: each is held as a character of its own and given back on the
+    // way out, one unit for one, so offsets stay the book's.
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return IsBlockBreaker(c.unicode()); }))
+        return;
+    // Stand-ins are chosen once per loaded text; chosen later, they must not be in the text an undo
+    // brings back either.
+    if (!m_standIns)
+        m_standIns = PickStandIns(text, keepUndoText ? document()->toRawText() : QString());
+    Substitute(text, kBlockBreakers, *m_standIns);
 }
 
 void CMyRichEdit::ReplaceAllText(const QString& text)
 {
     QString content = text;
-    if (std::any_of(content.cbegin(), content.cend(), [](QChar c) { return IsBlockBreaker(c.unicode()); })) {
-        // Stand-ins taken now must not be in the text the undo brings back either.
-        if (!m_standIns)
-            m_standIns = PickStandIns(content, document()->toRawText());
-        Substitute(content, kBlockBreakers, *m_standIns);
-    }
+    HoldBreakers(content, true);
     QTextCursor all(document());
     all.beginEditBlock();
     all.select(QTextCursor::Document);
